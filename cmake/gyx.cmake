@@ -1,0 +1,75 @@
+# Shared helpers for both trees.
+
+# Sanitizers apply to every native target once enabled, so portable code is
+# exercised under ASan/UBSan exactly as the tests run it.
+if(NOT GYX_WIN32 AND GYX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(GYX_WIN32)
+  # The mingw runtime DLLs are not on Wine's path: link everything statically.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
+endif()
+
+# gyx_add_if_exists(dir): lets subsystems appear one at a time without the
+# top-level list changing each time.
+function(gyx_subdir_if_exists dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# gyx_glob_sources(var dir): portable sources of a directory, i.e. every .cpp
+# that does not end in _win.cpp. Win32-only files carry the _win suffix.
+function(gyx_portable_sources var dir)
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp)
+  list(FILTER all EXCLUDE REGEX "_win\\.cpp$")
+  set(${var} ${all} PARENT_SCOPE)
+endfunction()
+
+# A program's entry file (*main_win.cpp) stays out of its library.
+function(gyx_win_sources var dir)
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*_win.cpp)
+  list(FILTER all EXCLUDE REGEX "main_win\\.cpp$")
+  set(${var} ${all} PARENT_SCOPE)
+endfunction()
+
+# gyx_portable_library(name dir [deps...]): a static library of the portable
+# sources of dir, built in both trees and registered for the native tests.
+function(gyx_portable_library name dir)
+  gyx_portable_sources(srcs ${dir})
+  if(NOT srcs)
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${dir})
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY GYX_PORTABLE_LIBS ${name})
+endfunction()
+
+# gyx_win_library(name dir [deps...]): the *_win.cpp layer of dir (win64 tree).
+function(gyx_win_library name dir)
+  gyx_win_sources(srcs ${dir})
+  if(NOT srcs)
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${dir})
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY GYX_WIN_LIBS ${name})
+endfunction()
+
+# Every library of a kind, linked as one group: the static libraries call
+# each other in both directions (the library's front end and the driver).
+function(gyx_link_all target kind)
+  get_property(libs GLOBAL PROPERTY GYX_${kind}_LIBS)
+  if(libs)
+    target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${libs}>")
+  endif()
+endfunction()
