@@ -1,0 +1,12 @@
+/* inihomed_win.cpp — IniHomeDir over GetPrivateProfileStringA. Linked into the
+ * driver and into every program of the library (log, driver start). */
+#include <windows.h>
+
+#include "inihomed.h"
+
+int IniHomeDir(char *buf, int size, const char *file) {
+  if (buf == NULL || size < 1) return 0;
+  return (int)GetPrivateProfileStringA("gyrantrix", "homedirectory",
+                                       "\\Program Files\\Halvorin\\Gyrantrix\\Win32", buf,
+                                       (DWORD)size, file);
+}
