@@ -58,6 +58,45 @@ typedef struct GiEvent {
 #define GI_EVENT_SHORT_SIZE 48
 #define GI_EVENT_FULL_SIZE 132
 
+/* Query records: the same bytes in memory and in the driver's replies. */
+typedef struct GiPortInfo {
+  int32_t deviceId;
+  int32_t deviceType;   /* 1, 2, 3 or 5 */
+  int32_t deviceClass;  /* 61, 62 or 63 */
+  char typeName[128];
+  char portName[128];
+} GiPortInfo;
+
+typedef struct GiDriverInfo {
+  int32_t major;
+  int32_t minor;
+  int32_t build;
+  char version[128];
+  char date[128];
+} GiDriverInfo;
+
+typedef struct GiDeviceInfo {
+  int32_t deviceType;
+  int32_t numButtons;
+  int32_t numDegrees;
+  int32_t canBeep;
+  char firmware[128];
+} GiDeviceInfo;
+
+/* Device-type mask: bit n (byte n / 8, bit n % 8) selects type or class n. */
+typedef struct GiTypeMask {
+  uint8_t bits[8];
+} GiTypeMask;
+
+/* User-interface mode bits: which driver-side steps an application leaves
+ * to the driver (-1 all, 0 none). */
+#define GI_UI_ALL (-1)
+#define GI_UI_FILTERS 0x01
+#define GI_UI_FUNCTIONS 0x02
+#define GI_UI_RESETS 0x04
+#define GI_UI_SENSITIVITY 0x08
+#define GI_UI_DIALOG_POPUP 0x20
+
 /* The last outcome of any call of this process. */
 extern int32_t GiLastError;
 
@@ -74,6 +113,15 @@ static_assert(sizeof(GiEvent) == 132, "GiEvent crosses the channel");
 static_assert(__builtin_offsetof(GiEvent, last) == 4, "GiEvent.last");
 static_assert(__builtin_offsetof(GiEvent, tx) == 20, "GiEvent.tx");
 static_assert(__builtin_offsetof(GiEvent, period) == 44, "GiEvent.period");
+static_assert(sizeof(GiPortInfo) == 268, "GiPortInfo crosses the channel");
+static_assert(__builtin_offsetof(GiPortInfo, typeName) == 12, "GiPortInfo.typeName");
+static_assert(__builtin_offsetof(GiPortInfo, portName) == 140, "GiPortInfo.portName");
+static_assert(sizeof(GiDriverInfo) == 268, "GiDriverInfo crosses the channel");
+static_assert(__builtin_offsetof(GiDriverInfo, version) == 12, "GiDriverInfo.version");
+static_assert(__builtin_offsetof(GiDriverInfo, date) == 140, "GiDriverInfo.date");
+static_assert(sizeof(GiDeviceInfo) == 144, "GiDeviceInfo crosses the channel");
+static_assert(__builtin_offsetof(GiDeviceInfo, firmware) == 16, "GiDeviceInfo.firmware");
+static_assert(sizeof(GiTypeMask) == 8, "GiTypeMask crosses the channel");
 #endif
 
 #endif
