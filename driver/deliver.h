@@ -1,0 +1,28 @@
+/* deliver.h — the delivery policy: what goes into an application's ring for
+ * one event, keeping room for a later zero event so that an application is
+ * never left believing the controller still moves. */
+#ifndef GYX_DELIVER_H
+#define GYX_DELIVER_H
+
+#include <stdint.h>
+
+#include "lib/gyrantrix.h"
+
+typedef struct DeliverRule {
+  int32_t size;      /* bytes of the record put */
+  int32_t reserve;   /* record headers kept free (4 bytes each) */
+  int32_t threshold; /* free bytes less the reserve needed to put it unchanged */
+} DeliverRule;
+
+/* The rule for an event type. */
+DeliverRule DeliverRuleFor(int32_t type);
+
+/* 1 when the event goes in unchanged, given the ring's free space less the
+ * rule's reserve (DvrMmapQueueFree with that reserve). */
+int DeliverAsIs(int32_t type, int32_t freeLessReserve);
+
+/* The zero event put in place of one that does not fit, and sent to a handle
+ * that loses the focus in mid-motion: type 4, period 50, all else 0. */
+void DeliverZeroEvent(GiEvent *ev);
+
+#endif

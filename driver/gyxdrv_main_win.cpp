@@ -1,0 +1,128 @@
+/* gyxdrv_main_win.cpp — entry of the driver program gyxsrv: command line,
+ * start-up, the single-threaded main loop and the orderly shut-down. In
+ * "-shutdown" mode it is only a client of the running driver (ctltrans). */
+#include <windows.h>
+
+#include <string.h>
+
+#include "boxes.h"
+#include "ctltrans.h"
+#include "device/uddev.h"
+#include "dvrinput.h"
+#include "dvrmmap.h"
+#include "dvrsvreq.h"
+#include "gyxextrn.h"
+#include "gyxsrv_res.h"
+#include "init.h"
+#include "lib/channel.h"
+
+#define MAX_DEVICES 4
+#define FOCUS_POLL_MS 250
+
+/* Options count wherever their text occurs in the command line. */
+static int HasOption(const char *cmdLine, const char *option) { return strstr(cmdLine, option) != NULL; }
+
+/* Step 7's failures and the boxes that report them. */
+static int ReportOpenFailure(int result, int index) {
+  if (result == UD_NO_DEVICE) {
+    UdDevice *dev = UdDeviceAt(index);
+    const char *model = dev && dev->model ? dev->model->name : "";
+    const char *port = dev ? dev->portName : "";
+    DrvBox(IDS_UNEXPECTED_DEVICE, 0, model, port);
+  } else {
+    DrvBox(IDS_BAD_PORT, 0, NULL, NULL);
+  }
+  return 3;
+}
+
+/* Arms device i's comm-event wait, handling input already waiting. */
+static void ArmDevice(int i) {
+  while (InitArmDevice(i)) DvrProcessInput(i);
+}
+
+static void PumpMessages(void) {
+  MSG msg;
+  while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+static void MainLoop(HANDLE *waits, int count) {
+  int rearm = -1; /* device whose wait is re-armed before the next wait */
+  while (!gDvrQuit) {
+    if (rearm >= 0) {
+      int i = rearm;
+      rearm = -1;
+      if (InitArmDevice(i)) {
+        DvrProcessInput(i);
+        rearm = i;
+        continue;
+      }
+    }
+    DWORD r = MsgWaitForMultipleObjects((DWORD)(1 + count), waits, FALSE, FOCUS_POLL_MS, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) {
+      DvrServeRequest();
+    } else if (r > WAIT_OBJECT_0 && r <= WAIT_OBJECT_0 + (DWORD)count) {
+      int i = (int)(r - WAIT_OBJECT_0) - 1;
+      DvrProcessInput(i);
+      rearm = i;
+    } else if (r == WAIT_TIMEOUT) {
+      DvrFocusPoll();
+    } else {
+      PumpMessages(); /* a message is waiting, or the wait failed */
+    }
+  }
+}
+
+static int RunDriver(int quiet) {
+  int rc = DvrMmapCreate();
+  if (rc != 0) {
+    DrvBox(rc == TRANS_OWNED ? IDS_ALREADY_RUNNING : IDS_NO_TRANSPORT, quiet, NULL, NULL);
+    return 1;
+  }
+  HANDLE waits[1 + MAX_DEVICES];
+  waits[0] = (HANDLE)DvrMmapRequestSemaphore();
+
+  if (InitBuildDeviceTable() != 0) {
+    DvrMmapClose();
+    DrvBox(IDS_NO_INIT, quiet, NULL, NULL);
+    return 2;
+  }
+  int count = UdDeviceCount();
+  if (count <= 0) {
+    DvrCloseAllHandles();
+    DvrMmapClose();
+    DrvBox(IDS_NO_DEVICE, 0, NULL, NULL); /* shown even when quiet */
+    return 3;
+  }
+  int failedIndex = -1;
+  rc = InitOpenDevices((void **)&waits[1], &failedIndex);
+  if (rc != 0) {
+    DvrCloseAllHandles();
+    DvrMmapClose();
+    return ReportOpenFailure(rc, failedIndex);
+  }
+  for (int i = 0; i < count; i++) ArmDevice(i);
+
+  MainLoop(waits, count);
+
+  /* Orderly shut-down: let the last replies reach their applications. */
+  Sleep(1000);
+  InitCloseDevices();
+  DvrCloseAllHandles();
+  DvrMmapClose();
+  return 0;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+  const char *cmdLine = GetCommandLineA();
+  int quiet = HasOption(cmdLine, "-quiet");
+  int code;
+  if (HasOption(cmdLine, "-shutdown"))
+    code = CtlShutdown(quiet, HasOption(cmdLine, "-force"));
+  else
+    code = RunDriver(quiet);
+  ExitProcess((UINT)code);
+}

@@ -1,0 +1,4 @@
+/* gyxextrn.cpp — the driver's process-wide state (see gyxextrn.h). */
+#include "gyxextrn.h"
+
+int gDvrQuit = 0;

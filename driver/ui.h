@@ -1,0 +1,27 @@
+/* ui.h — what the driver's settings side offers the rest of the driver: the
+ * UI mode of the focus application, the menu-button toggle, the rezero
+ * action, and the motion filter that applies the user's settings. */
+#ifndef GYX_UI_H
+#define GYX_UI_H
+
+#include <stdint.h>
+
+#include "device/uddev.h"
+
+/* UI mode of the focus handle as last applied (-1: every step is ours). */
+extern int32_t gUiMode;
+/* 1 while the settings window is shown. */
+extern int gUiSettingsShown;
+
+/* Applies the user's settings to one event in place: UD_EVENT_READY to
+ * deliver it, UD_OK to drop it. Steps run as the UI mode allows. */
+int32_t UdMotionFilter(UdDevice *dev, GiEvent *ev);
+
+/* Actions of the settings side (ui_win.cpp). */
+void UiToggleSettings(void);
+void UiRezero(UdDevice *dev);
+/* The window of the settings side, or NULL (focus keeps the last application
+ * while it is in front). */
+void *UiSettingsWindow(void);
+
+#endif
