@@ -1,0 +1,310 @@
+/* udcomwin_win.cpp — a device's COM port on Win32: open with the model's
+ * line settings, overlapped reads without waiting, paced writes, the wake-up
+ * the main loop waits on, and close with DTR and RTS dropped. Reached through
+ * UdWin32System and, for the main loop, UdComReadEvent/UdComArm. */
+#include <windows.h>
+
+#include <new>
+#include <stddef.h>
+#include <string.h>
+
+#include "udcomwin.h"
+#include "udsystem.h"
+
+/* One OVERLAPPED per kind of operation, so that no two operations are ever
+ * outstanding on one structure: the comm-event wait and a read share the
+ * read event (the one handle the main loop waits on for this device), a
+ * write has its own event and never wakes the loop.
+ *
+ * With ReadIntervalTimeout MAXDWORD and the other time-outs 0, Windows
+ * completes a read at once, with no bytes when none are waiting; Wine leaves
+ * such a read pending until bytes arrive. A pending read keeps writing into
+ * the buffer it was given, so that buffer lives here, in the device record,
+ * and its bytes are handed out by the next UdComWinRead. Under Wine that
+ * pending read is also the wake-up: the comm-event wait is only armed when a
+ * read finds nothing and does not stay pending (Windows). */
+struct ComPort {
+  int32_t open;
+  HANDLE port;
+  HANDLE readEvent;  /* manual reset: wait and read completions */
+  HANDLE writeEvent; /* manual reset: write completions */
+  OVERLAPPED waitOv;
+  DWORD waitMask;
+  int32_t waitPending;
+  OVERLAPPED readOv;
+  int32_t readPending;
+  int32_t readStart; /* undelivered bytes: readBuf[readStart .. readStart+readHave) */
+  int32_t readHave;
+  uint8_t readBuf[256];
+  OVERLAPPED writeOv;
+  int32_t writePending;
+  uint8_t writeBuf[256]; /* a pending write reads from here, not from the caller */
+  DCB saved;             /* the settings found at open, restored at close */
+};
+static_assert(sizeof(ComPort) <= UD_COM_STATE_SIZE, "port state must fit the device record");
+static_assert(alignof(ComPort) <= 8, "device record storage is 8-byte aligned");
+
+enum {
+  WRITE_WAIT_MS = 2000, /* longest wait for the previous write: 256 bytes take ~270 ms */
+  DRAIN_WAIT_MS = 1000  /* longest wait for cancelled operations at close */
+};
+
+/* The port state is created in place by UdComWinOpen; zero bytes (a record
+ * never opened, or closed) read as "not open". */
+static ComPort *PortOf(UdDevice *dev) {
+  return std::launder(reinterpret_cast<ComPort *>(dev->comState));
+}
+
+static void ClearPort(UdDevice *dev) {
+  memset(dev->comState, 0, sizeof dev->comState);
+  new (dev->comState) ComPort();
+}
+
+/* ---- Open and close ------------------------------------------------------ */
+
+int32_t UdComWinOpen(UdDevice *dev) {
+  if (dev == NULL || dev->model == NULL) return UD_FAIL(UD_PORT_ERROR);
+  if (PortOf(dev)->open) return UD_FAIL(UD_PORT_ERROR);
+  ClearPort(dev);
+  ComPort *cp = PortOf(dev);
+  const UdModel *m = dev->model;
+
+  HANDLE port = CreateFileA(dev->portName, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED | FILE_FLAG_NO_BUFFERING, NULL);
+  if (port == NULL || port == INVALID_HANDLE_VALUE) return UD_FAIL(UD_PORT_ERROR);
+
+  HANDLE readEvent = NULL, writeEvent = NULL;
+  int line = 0;
+  DCB dcb;
+  memset(&dcb, 0, sizeof dcb);
+  dcb.DCBlength = sizeof dcb;
+  COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
+  if (!GetCommState(port, &dcb)) {
+    line = __LINE__;
+    goto fail;
+  }
+  cp->saved = dcb;
+  dcb.BaudRate = (DWORD)m->baudRate;
+  dcb.ByteSize = (BYTE)m->dataBits;
+  dcb.StopBits = m->stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+  dcb.Parity = m->parity == 2 ? MARKPARITY : m->parity == 3 ? ODDPARITY : m->parity == 4 ? EVENPARITY : NOPARITY;
+  dcb.fOutxCtsFlow = 0;
+  dcb.fOutxDsrFlow = 0;
+  dcb.fDtrControl = m->dtrControl == 1 ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+  dcb.fRtsControl = m->rtsControl == 1 ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+  if (!SetCommState(port, &dcb)) {
+    line = __LINE__;
+    goto fail;
+  }
+  EscapeCommFunction(port, SETRTS); /* results ignored: the DCB already asked for it */
+  EscapeCommFunction(port, SETDTR);
+  if (!SetCommTimeouts(port, &timeouts)) {
+    line = __LINE__;
+    goto fail;
+  }
+  readEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  writeEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  if (readEvent == NULL || writeEvent == NULL) {
+    line = __LINE__;
+    goto fail;
+  }
+  SetCommMask(port, EV_RXCHAR);
+
+  cp->port = port;
+  cp->readEvent = readEvent;
+  cp->writeEvent = writeEvent;
+  cp->waitOv.hEvent = readEvent;
+  cp->readOv.hEvent = readEvent;
+  cp->writeOv.hEvent = writeEvent;
+  cp->open = 1;
+  return 0;
+
+fail:
+  /* Nothing of a failed open stays behind: the port is free for the next try. */
+  if (readEvent != NULL) CloseHandle(readEvent);
+  if (writeEvent != NULL) CloseHandle(writeEvent);
+  CloseHandle(port);
+  ClearPort(dev);
+  return UdFail(__FILE__, line, UD_PORT_ERROR);
+}
+
+/* Waits until every operation still outstanding has completed (they were
+ * cancelled), so that none of them writes into the state after it is gone. */
+static void DrainPending(ComPort *cp) {
+  OVERLAPPED *ops[3] = {cp->waitPending ? &cp->waitOv : NULL, cp->readPending ? &cp->readOv : NULL,
+                        cp->writePending ? &cp->writeOv : NULL};
+  for (int i = 0; i < 3; i++) {
+    if (ops[i] == NULL) continue;
+    DWORD start = GetTickCount();
+    while (!HasOverlappedIoCompleted(ops[i]) && GetTickCount() - start < DRAIN_WAIT_MS) Sleep(1);
+    DWORD n;
+    GetOverlappedResult(cp->port, ops[i], &n, FALSE);
+  }
+  cp->waitPending = cp->readPending = cp->writePending = 0;
+}
+
+int32_t UdComWinClose(UdDevice *dev) {
+  if (dev == NULL || !PortOf(dev)->open) return UD_FAIL(UD_PORT_ERROR);
+  ComPort *cp = PortOf(dev);
+  PurgeComm(cp->port, PURGE_TXABORT);
+  PurgeComm(cp->port, PURGE_RXABORT);
+  PurgeComm(cp->port, PURGE_TXCLEAR);
+  PurgeComm(cp->port, PURGE_RXCLEAR);
+  CancelIo(cp->port); /* the comm-event wait too; one thread issues everything */
+  DrainPending(cp);
+
+  DCB dcb = cp->saved;
+  dcb.fDtrControl = DTR_CONTROL_DISABLE;
+  dcb.fRtsControl = RTS_CONTROL_DISABLE;
+  BOOL restored = SetCommState(cp->port, &dcb);
+  EscapeCommFunction(cp->port, CLRDTR); /* the lines drop even if the settings were refused */
+  EscapeCommFunction(cp->port, CLRRTS);
+  BOOL closed = CloseHandle(cp->port);
+  CloseHandle(cp->readEvent);
+  CloseHandle(cp->writeEvent);
+  ClearPort(dev);
+  if (!restored || !closed) return UD_FAIL(UD_PORT_ERROR);
+  return 0;
+}
+
+/* ---- Reading ------------------------------------------------------------- */
+
+/* Takes the result of a completed comm-event wait. */
+static void CollectWait(ComPort *cp) {
+  if (!cp->waitPending || !HasOverlappedIoCompleted(&cp->waitOv)) return;
+  DWORD n;
+  GetOverlappedResult(cp->port, &cp->waitOv, &n, FALSE);
+  cp->waitPending = 0;
+}
+
+/* Takes the result of a pending read: 1 completed (its bytes are in
+ * readBuf), 0 still pending, -1 failed. */
+static int CollectRead(ComPort *cp) {
+  if (!cp->readPending) return 1;
+  if (!HasOverlappedIoCompleted(&cp->readOv)) return 0;
+  DWORD got = 0;
+  BOOL ok = GetOverlappedResult(cp->port, &cp->readOv, &got, FALSE);
+  cp->readPending = 0;
+  if (!ok) return UD_FAIL(-1);
+  cp->readStart = 0;
+  cp->readHave = (int32_t)got;
+  return 1;
+}
+
+/* Starts a read of up to want bytes into readBuf: 1 completed at once (its
+ * bytes, possibly none, are in readBuf), 0 left pending, -1 failed. */
+static int StartRead(ComPort *cp, int32_t want) {
+  if (want > (int32_t)sizeof cp->readBuf) want = (int32_t)sizeof cp->readBuf;
+  DWORD got = 0;
+  if (ReadFile(cp->port, cp->readBuf, (DWORD)want, &got, &cp->readOv)) {
+    cp->readStart = 0;
+    cp->readHave = (int32_t)got;
+    /* A read that completes at once still signals the event; with no wait
+     * outstanding that signal means nothing and would only wake the loop. */
+    if (!cp->waitPending) ResetEvent(cp->readEvent);
+    return 1;
+  }
+  if (GetLastError() == ERROR_IO_PENDING) {
+    cp->readPending = 1;
+    return 0;
+  }
+  return UD_FAIL(-1);
+}
+
+static int32_t TakeBuffered(ComPort *cp, uint8_t *buf, int32_t max) {
+  int32_t n = cp->readHave < max ? cp->readHave : max;
+  memcpy(buf, cp->readBuf + cp->readStart, (size_t)n);
+  cp->readStart += n;
+  cp->readHave -= n;
+  return n;
+}
+
+int32_t UdComWinRead(UdDevice *dev, uint8_t *buf, int32_t max) {
+  if (dev == NULL || buf == NULL || max < 0 || !PortOf(dev)->open) return UD_FAIL(-1);
+  ComPort *cp = PortOf(dev);
+  /* Reset first: a completion after this point signals again. */
+  ResetEvent(cp->readEvent);
+  CollectWait(cp);
+  int collected = CollectRead(cp);
+  if (collected == 0) return 0; /* still pending: its bytes come with a later call */
+  int32_t n = TakeBuffered(cp, buf, max);
+  if (n < max && cp->readHave == 0) {
+    int started = StartRead(cp, max - n);
+    if (started == 1) n += TakeBuffered(cp, buf + n, max - n);
+    if (started < 0 && n == 0) return -1;
+  }
+  if (collected < 0 && n == 0) return -1;
+  return n;
+}
+
+void *UdComReadEvent(UdDevice *dev) {
+  if (dev == NULL || !PortOf(dev)->open) return NULL;
+  return PortOf(dev)->readEvent;
+}
+
+int32_t UdComArm(UdDevice *dev) {
+  if (dev == NULL || !PortOf(dev)->open) {
+    UD_FAIL(UD_BAD_ARGUMENT);
+    return 0;
+  }
+  ComPort *cp = PortOf(dev);
+  if (cp->readHave > 0) return 1;
+  if (cp->readPending) return HasOverlappedIoCompleted(&cp->readOv) ? 1 : 0;
+  if (cp->waitPending) {
+    if (!HasOverlappedIoCompleted(&cp->waitOv)) return 0;
+    CollectWait(cp);
+    return 1;
+  }
+  int started = StartRead(cp, (int32_t)sizeof cp->readBuf);
+  if (started == 0) return 0;               /* pending read: it wakes the loop (Wine) */
+  if (started == 1 && cp->readHave > 0) return 1;
+  /* Nothing waiting and the read did not stay pending: wait for the next byte. */
+  if (WaitCommEvent(cp->port, &cp->waitMask, &cp->waitOv)) return 1;
+  if (GetLastError() == ERROR_IO_PENDING) {
+    cp->waitPending = 1;
+    return 0;
+  }
+  UD_FAIL(UD_IO_ERROR);
+  return 0;
+}
+
+/* ---- Writing ------------------------------------------------------------- */
+
+/* Lets the previous write finish before writeOv and writeBuf are reused. */
+static int FinishWrite(ComPort *cp) {
+  if (!cp->writePending) return 0;
+  DWORD n;
+  if (WaitForSingleObject(cp->writeEvent, WRITE_WAIT_MS) != WAIT_OBJECT_0 ||
+      !HasOverlappedIoCompleted(&cp->writeOv)) {
+    CancelIoEx(cp->port, &cp->writeOv);
+    DWORD start = GetTickCount();
+    while (!HasOverlappedIoCompleted(&cp->writeOv) && GetTickCount() - start < DRAIN_WAIT_MS) Sleep(1);
+  }
+  BOOL ok = GetOverlappedResult(cp->port, &cp->writeOv, &n, FALSE);
+  cp->writePending = 0;
+  return ok ? 0 : -1;
+}
+
+int32_t UdComWinWrite(UdDevice *dev, const uint8_t *bytes, int32_t count) {
+  if (dev == NULL || bytes == NULL || count < 1 || !PortOf(dev)->open) return UD_FAIL(-1);
+  ComPort *cp = PortOf(dev);
+  for (int32_t sent = 0; sent < count;) {
+    FinishWrite(cp); /* a failure there concerned bytes already reported as written */
+    int32_t chunk = count - sent;
+    if (chunk > (int32_t)sizeof cp->writeBuf) chunk = (int32_t)sizeof cp->writeBuf;
+    memcpy(cp->writeBuf, bytes + sent, (size_t)chunk);
+    DWORD done = 0;
+    if (WriteFile(cp->port, cp->writeBuf, (DWORD)chunk, &done, &cp->writeOv)) {
+      if ((int32_t)done != chunk) return UD_FAIL(-1);
+    } else if (GetLastError() == ERROR_IO_PENDING) {
+      /* About the time 9600 baud needs for these bytes; the write finishes
+       * in the background and the next write waits for it. */
+      cp->writePending = 1;
+      Sleep((DWORD)chunk);
+    } else {
+      return UD_FAIL(-1);
+    }
+    sent += chunk;
+  }
+  return count;
+}
