@@ -1,0 +1,127 @@
+/* appopen.cpp — GiOpen: asks the driver for a handle on a device and opens
+ * the handle's event queue. */
+#include <stdlib.h>
+#include <string.h>
+
+#include "appgi.h"
+#include "appmmap.h"
+#include "gistate.h"
+#include "reqcodes.h"
+
+/* Bits of the device types and classes that can be opened: 1, 2, 3, 62, 63. */
+static int Openable(int bit) { return bit == 1 || bit == 2 || bit == 3 || bit == 62 || bit == 63; }
+
+/* Reduces the mask in place; 1 when a bit is left. */
+static int ReduceMask(GiTypeMask *mask) {
+  int any = 0;
+  for (int bit = 0; bit < 64; bit++) {
+    uint8_t m = (uint8_t)(1u << (bit % 8));
+    if (!Openable(bit)) mask->bits[bit / 8] &= (uint8_t)~m;
+    else if (mask->bits[bit / 8] & m) any = 1;
+  }
+  return any;
+}
+
+/* The driver keeps no handle the application will not use. */
+static void ForgetDriverHandle(uint32_t driverHandle) {
+  uint8_t arg[4];
+  AppPutWord(arg, driverHandle);
+  AppRequest(REQ_CLOSE, arg, sizeof arg);
+}
+
+/* The open request: name length, name, device ID, mask present, mask, mode,
+ * open data, event type mask. */
+static int32_t BuildRequest(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId,
+                            const GiTypeMask *mask, int32_t mode, const GiOpenData *data) {
+  uint8_t *p = req;
+  AppPutWord(p, (uint32_t)nameSize), p += 4;
+  memcpy(p, name, (size_t)nameSize), p += nameSize;
+  AppPutWord(p, (uint32_t)deviceId), p += 4;
+  AppPutWord(p, 1), p += 4;
+  memcpy(p, mask->bits, sizeof mask->bits), p += sizeof mask->bits;
+  AppPutWord(p, (uint32_t)mode), p += 4;
+  AppPutWord(p, data->window), p += 4;
+  AppPutWord(p, data->reserved), p += 4;
+  AppPutWord(p, 31), p += 4; /* every event type, 1 to 5 */
+  return (int32_t)(p - req);
+}
+
+GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode,
+                GiOpenData *data) {
+  if (GiCheckDriver(__FILE__, __LINE__) != GI_NO_ERROR) return NULL;
+  /* Neither can be sent: the name has no length, the window is the open data. */
+  if (!appName || !data) {
+    GiStore(__FILE__, __LINE__, GI_BAD_VALUE);
+    return NULL;
+  }
+  const size_t nameLen = strlen(appName);
+  /* No request block holds more; shorter names past the driver's limit are
+   * refused by the channel the same way. */
+  if (nameLen > CHANNEL_MAX_REQUEST) {
+    GiStore(__FILE__, __LINE__, GI_INTERNAL_ERROR);
+    return NULL;
+  }
+  const int32_t nameSize = (int32_t)nameLen + 1;
+  GiHandle h = (GiHandle)calloc(1, sizeof *h);
+  uint8_t *req = (uint8_t *)malloc((size_t)nameSize + 36);
+  GiTypeMask all;
+  uint8_t reply[20];
+  int32_t code = GI_NO_ERROR;
+  uint32_t driverHandle = 0;
+  QueueLink *queue = NULL;
+  if (!h || !req) {
+    code = GiStore(__FILE__, __LINE__, GI_FAILED);
+    goto fail;
+  }
+  if (!mask) {
+    memset(all.bits, 0xFF, sizeof all.bits);
+    mask = &all;
+  }
+  if (!ReduceMask(mask)) {
+    code = GiStore(__FILE__, __LINE__, GI_FAILED);
+    goto fail;
+  }
+  {
+    int32_t length = BuildRequest(req, appName, nameSize, deviceId, mask, mode, data);
+    code = AppRequestReply(REQ_OPEN, req, length, reply, sizeof reply);
+  }
+  if (code != GI_NO_ERROR) {
+    GiLastError = code;
+    goto fail;
+  }
+  driverHandle = AppGetWord(reply + 4);
+  code = (int32_t)AppGetWord(reply);
+  if (code != GI_NO_ERROR) {
+    code = GiStore(__FILE__, __LINE__, code);
+    goto fail;
+  }
+  if (driverHandle == 0) {
+    code = GiStore(__FILE__, __LINE__, GI_FAILED);
+    goto fail;
+  }
+  queue = AppMmapOpenQueue((int32_t)AppGetWord(reply + 12));
+  if (!queue) {
+    code = GiStore(__FILE__, __LINE__, GI_FAILED);
+    goto fail;
+  }
+  h->magic = GI_HANDLE_LIVE;
+  h->driverHandle = driverHandle;
+  h->deviceId = (int32_t)AppGetWord(reply + 8);
+  h->message = AppGetWord(reply + 16);
+  h->mode = mode;
+  /* Window handles are 32-bit values that sign-extend to the pointer. */
+  h->pair.window = (void *)(intptr_t)(int32_t)data->window;
+  h->pair.queue = queue;
+  h->next = gGiHandles;
+  gGiHandles = h;
+  free(req);
+  GiLastError = GI_NO_ERROR;
+  return h;
+
+fail:
+  if (driverHandle != 0) ForgetDriverHandle(driverHandle);
+  free(req);
+  free(h);
+  GiLastError = code; /* the close request must not leave its own outcome */
+  return NULL;
+}

@@ -1,0 +1,53 @@
+/* appplat_win.cpp — the Win32 side of appplat.h: profile lookup, process
+ * start, the multimedia clock and the handle's messages in the thread queue. */
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "appplat.h"
+#include "driver/device/inihomed.h"
+
+int AppPlatHomeDir(char *buf, int size) { return IniHomeDir(buf, size, "gyrantx.ini"); }
+
+int AppPlatFileExists(const char *path) {
+  DWORD attr = GetFileAttributesA(path);
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int AppPlatStartProgram(const char *path) {
+  STARTUPINFOA si;
+  PROCESS_INFORMATION pi;
+  ZeroMemory(&si, sizeof si);
+  ZeroMemory(&pi, sizeof pi);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOW;
+  const DWORD flags = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | CREATE_NEW_PROCESS_GROUP;
+  if (!CreateProcessA(path, NULL, NULL, NULL, FALSE, flags, NULL, NULL, &si, &pi)) return 0;
+  /* Nothing of the process is kept: its handles would only leak. */
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return 1;
+}
+
+void AppPlatSleep(uint32_t ms) { Sleep(ms); }
+
+uint32_t AppPlatTime(void) { return timeGetTime(); }
+void AppPlatTimerBegin(void) { timeBeginPeriod(1); }
+void AppPlatTimerEnd(void) { timeEndPeriod(1); }
+
+int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out) {
+  /* A filter of 0..0 would match every message: message 0 is never ours. */
+  if (message == 0 || !window) return 0;
+  HWND hwnd = (HWND)window;
+  MSG msg;
+  /* PeekMessage filters by window and number only; the first such message
+   * may belong to another handle of the same device (another slot), and
+   * then this handle has nothing queued in front. */
+  if (!PeekMessageA(&msg, hwnd, message, message, PM_NOREMOVE | PM_NOYIELD)) return 0;
+  if ((int32_t)(msg.wParam & 0xFF) != slot) return 0;
+  if (remove) PeekMessageA(&msg, hwnd, message, message, PM_REMOVE | PM_NOYIELD);
+  out->message = msg.message;
+  out->wParam = (uint32_t)msg.wParam;
+  out->lParam = (uint32_t)msg.lParam;
+  return 1;
+}

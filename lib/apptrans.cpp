@@ -1,0 +1,60 @@
+/* apptrans.cpp — one message for one handle: recognise it, read its record
+ * out of the handle's event queue, resynchronise a queue that is out of step
+ * with the messages, and notice the driver's end (see apptrans.h). */
+#include "apptrans.h"
+
+#include "appgi.h"
+#include "appmmap.h"
+#include "reqcodes.h"
+#include "seqnum.h"
+
+void AppDriverLost(void) {
+  gGiDriverLoss = GI_LOSS_TEARING_DOWN;
+  GiTerminate();
+  gGiDriverLoss = GI_LOSS_DONE;
+}
+
+/* Empties the queue in the driver and remembers the number of its reset
+ * notice: every message up to it names a record the reset has thrown away. */
+static int ResetQueue(GiHandle h) {
+  uint8_t arg[4], reply[2];
+  AppPutWord(arg, h->driverHandle);
+  int32_t code = AppRequestReply(REQ_RESET_QUEUE, arg, sizeof arg, reply, sizeof reply);
+  if (code == GI_NO_DRIVER) {
+    AppDriverLost();
+    return APPTRANS_GONE;
+  }
+  if (code == GI_NO_ERROR) {
+    uint16_t seq = (uint16_t)(reply[0] | reply[1] << 8);
+    if (seq != 0) h->lastSeq = seq;
+  }
+  return APPTRANS_SKIP;
+}
+
+int AppTranslate(GiHandle h, const GiGetEventData *data, GiEvent *event) {
+  QueueLink *queue = GiQueue(h);
+  if (!queue || data->message != h->message || (int32_t)(data->wParam & 0xFFu) != queue->slot)
+    return APPTRANS_SKIP;
+  const uint32_t kind = AppNoticeKind(data);
+  if (kind == NOTICE_QUEUE_RESET) return APPTRANS_SKIP;
+  if (kind == NOTICE_DRIVER_EXIT) {
+    AppDriverLost();
+    return APPTRANS_GONE;
+  }
+  const uint16_t seq = AppNoticeSeq(data);
+  /* A notice for a record already read (the driver repeats the last number
+   * when a ring is full) or thrown away by a reset: nothing to read. Reading
+   * would find the ring empty and reset it again, losing what came since. */
+  if (h->lastSeq != 0 && !SeqNewer(h->lastSeq, seq)) return APPTRANS_SKIP;
+  int rc = AppMmapReadEvent(queue, seq, event, GI_EVENT_FULL_SIZE);
+  if (rc == 0) {
+    h->lastSeq = seq;
+    return APPTRANS_EVENT;
+  }
+  if (rc == TRANS_NO_DRIVER) {
+    AppDriverLost();
+    return APPTRANS_GONE;
+  }
+  if (rc == TRANS_INCOMPLETE) return ResetQueue(h);
+  return APPTRANS_SKIP; /* already read past: a stale message */
+}

@@ -1,0 +1,52 @@
+/* evmath.h — the arithmetic of motion events, free of any window system:
+ * folding queued motion events into one (coalescing), weighting motion by
+ * elapsed time with its cap, the made-up zero event and button numbers.
+ * Called by GiGetEvent (gtevent.cpp) and the button queries. */
+#ifndef GYX_EVMATH_H
+#define GYX_EVMATH_H
+
+#include <stdint.h>
+
+#include "gyrantrix.h"
+
+#define EV_NOMINAL_PERIOD 50 /* ms: the period motion is normalised to */
+#define EV_MAX_ELAPSED 84    /* ms: the most time one delivery may cover */
+#define EV_POLL_TIMEOUT 2000 /* ms without motion after which polling ends it */
+
+/* Running sum of coalesced motion events. 64-bit, so that value x period
+ * cannot overflow; results are clamped to 32 bits at the end. */
+typedef struct EvMotionSum {
+  int64_t raw[6];      /* tx, ty, tz, rx, ry, rz: plain sums */
+  int64_t weighted[6]; /* sums of value x period */
+  int64_t period;      /* summed period; negative periods count as 0 */
+  int32_t count;
+  int32_t weighting;
+} EvMotionSum;
+
+/* Starts a sum with the first motion event. */
+void EvSumStart(EvMotionSum *sum, const GiEvent *first, int weighting);
+/* Adds one further queued motion event. */
+void EvSumAdd(EvMotionSum *sum, const GiEvent *more);
+/* Writes the six values and the period of the folded event into out:
+ * weighting: values = sum(v x p) / P, period = P / count;
+ * fixed:     values = sum(v) x 50 / P, period = 50.
+ * When P is 0 the events tell no time, and the result is the plain average
+ * of the values over the nominal 50 ms in both modes. */
+void EvSumFinish(const EvMotionSum *sum, GiEvent *out);
+
+/* The time step after a delivered motion (or combo) event and for the
+ * polling repeat. Returns 1, changing nothing, when polling finds more than
+ * 2000 ms since the last real motion arrived; else 0. The elapsed time is the
+ * clock since the previous delivery (or the event's own period for the first
+ * one, 50 when that is not positive), at most 84 ms; when weighting, values
+ * become elapsed x value / 50 and the period the elapsed time. */
+int EvTimeStep(uint32_t *prevDelivery, uint32_t *lastArrival, uint32_t now, int weighting,
+               int polling, GiEvent *event);
+
+/* The zero event the library makes up: all 132 bytes 0, type 4, period 50. */
+void EvMakeZero(GiEvent *event);
+
+/* Number of the lowest set bit (bit 0 gives 0), or -1 for 0. */
+int32_t EvLowestBit(uint32_t word);
+
+#endif
