@@ -197,7 +197,7 @@ def intakes(m):
         m.both([a, b])
 
 
-def drop_tanks(m, wing_ribs):
+def drop_tanks(m):
     cx, cz, r = 330, -174, 44
     rings = []
     for y, f in ((130, 0.62), (20, 1.0), (-150, 1.0), (-280, 0.6)):
@@ -235,109 +235,53 @@ def build():
     m = Model()
     fuselage(m)
     canopy(m)
-    wing_ribs = wings(m)
+    wings(m)
     tailplanes(m)
     fin(m)
     intakes(m)
-    drop_tanks(m, wing_ribs)
+    drop_tanks(m)
     wingtip_missiles(m)
     return m
 
 
-# ---- from lines to pen strokes -----------------------------------------------
+# ---- from polylines to pen strokes -----------------------------------------
 
-def strokes(edges):
-    """Covers every line exactly once with as few pen strokes as the graph
-    allows: one per pair of odd-degree points in each connected part (or one
-    for a part with none). Odd points are paired by virtual lines, an Euler
-    circuit is walked, and the circuit is cut at the virtual lines."""
-    order = {p: n for n, p in enumerate(dict.fromkeys(p for e in edges for p in e))}
-    adj = {}
-    for i, (a, b) in enumerate(edges):
-        adj.setdefault(a, []).append((b, i))
-        adj.setdefault(b, []).append((a, i))
+def join_strokes(polylines, target):
+    """Joins polylines end to end (turning them round, or entering a closed
+    loop at any of its points) until there are target strokes, so that every
+    line is drawn once and no move goes where the pen already stands."""
+    paths = [list(p) for p in polylines]
 
-    # connected parts, in first-seen order
-    part, parts = {}, []
-    for p in sorted(adj, key=order.get):
-        if p in part:
-            continue
-        part[p] = len(parts)
-        members, todo = [p], [p]
-        while todo:
-            v = todo.pop()
-            for w, _ in adj[v]:
-                if w not in part:
-                    part[w] = len(parts)
-                    members.append(w)
-                    todo.append(w)
-        parts.append(sorted(members, key=order.get))
+    def join(a, b):
+        for aa in (a, a[::-1]):
+            for bb in (b, b[::-1]):
+                if aa[-1] == bb[0]:
+                    return aa + bb[1:]
+        if b[0] == b[-1]:
+            for aa in (a, a[::-1]):
+                if aa[-1] in b[:-1]:
+                    k = b.index(aa[-1])
+                    return aa + (b[k:-1] + b[:k + 1])[1:]
+        if a[0] == a[-1]:
+            for bb in (b, b[::-1]):
+                if bb[0] in a[:-1]:
+                    k = a.index(bb[0])
+                    return a[k:-1] + a[:k + 1] + bb[1:]
+        return None
 
-    all_edges = list(edges)
-    virtual = set()
-    for members in parts:
-        odd = [p for p in members if len(adj[p]) % 2 == 1]
-        for a, b in zip(odd[0::2], odd[1::2]):
-            i = len(all_edges)
-            all_edges.append((a, b))
-            virtual.add(i)
-            adj[a].append((b, i))
-            adj[b].append((a, i))
-
-    used = [False] * len(all_edges)
-    result = []
-    for members in parts:
-        start = members[0]
-        # Hierholzer's walk, keeping the line taken to reach each point
-        stack, circuit = [(start, None)], []
-        while stack:
-            v, via = stack[-1]
-            for w, i in adj[v]:
-                if not used[i]:
-                    used[i] = True
-                    stack.append((w, i))
+    while len(paths) > target:
+        for i in range(len(paths)):
+            for j in range(i + 1, len(paths)):
+                joined = join(paths[i], paths[j])
+                if joined:
+                    paths[i] = joined
+                    del paths[j]
                     break
             else:
-                circuit.append(stack.pop())
-        circuit.reverse()  # [(point, line used to arrive)], first has None
-        steps = circuit[1:]
-        cuts = [k for k, (_, i) in enumerate(steps) if i in virtual]
-        if not cuts:
-            result.append([p for p, _ in circuit])
-            continue
-        # rotate so the circuit starts right after a virtual line
-        k0 = cuts[0]
-        rotated = steps[k0 + 1:] + steps[:k0 + 1]
-        path = [steps[k0][0]]
-        for p, i in rotated:
-            if i in virtual:
-                result.append(path)
-                path = [p]
-            else:
-                path.append(p)
-        if len(path) > 1:
-            result.append(path)
-    for pth in result:
-        for a, b in zip(pth, pth[1:]):
-            assert (a, b) in edges or (b, a) in edges
-    return result
-
-
-def commands_for(m):
-    edges = m.edges()
-    paths = strokes(edges)
-    return edges, paths
-
-
-def split_to(paths, total_strokes):
-    """Splits the longest strokes until there are total_strokes of them (the
-    pen lifts and comes down where it already stands)."""
-    paths = [list(p) for p in paths]
-    while len(paths) < total_strokes:
-        i = max(range(len(paths)), key=lambda k: len(paths[k]))
-        p = paths[i]
-        h = len(p) // 2
-        paths[i:i + 1] = [p[:h + 1], p[h:]]
+                continue
+            break
+        else:
+            raise SystemExit("cannot join the polylines into %d strokes" % target)
     return paths
 
 
@@ -359,16 +303,16 @@ def simulate(cmds):
 
 def main():
     m = build()
-    edges, paths = commands_for(m)
+    edges = m.edges()
     npts = len({p for e in edges for p in e})
-    natural = len(paths) + len(edges)
-    print("points %d (want %d), lines %d (want %d), commands %d minimum (want %d)"
-          % (npts, WANT_POINTS, len(edges), WANT_LINES, natural, WANT_COMMANDS))
+    segments = sum(len(p) - 1 for p in m.polylines)
+    print("points %d (want %d), lines %d (want %d), polylines %d, segments %d"
+          % (npts, WANT_POINTS, len(edges), WANT_LINES, len(m.polylines), segments))
     if "--check" in sys.argv:
         return
-    if npts != WANT_POINTS or len(edges) != WANT_LINES or natural > WANT_COMMANDS:
-        raise SystemExit("counts are off")
-    paths = split_to(paths, WANT_COMMANDS - WANT_LINES)
+    if npts != WANT_POINTS or len(edges) != WANT_LINES or segments != WANT_LINES:
+        raise SystemExit("counts are off (every line must be drawn exactly once)")
+    paths = join_strokes(m.polylines, WANT_COMMANDS - WANT_LINES)
     cmds = []
     for p in paths:
         cmds.append((0, p[0]))
@@ -388,6 +332,9 @@ def write_table(cmds):
     rows = []
     row = []
     for t, (x, y, z) in cmds:
+        if t == 0 and row:  # each stroke starts a row
+            rows.append(", ".join(row) + ",")
+            row = []
         row.append("%s(%d, %d, %d)" % ("M" if t == 0 else "D", x, y, z))
         if len(row) == 4:
             rows.append(", ".join(row) + ",")
