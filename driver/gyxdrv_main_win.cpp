@@ -8,6 +8,7 @@
 #include "boxes.h"
 #include "ctltrans.h"
 #include "device/uddev.h"
+#include "dvrfocus.h"
 #include "dvrinput.h"
 #include "dvrmmap.h"
 #include "dvrsvreq.h"
