@@ -1,0 +1,341 @@
+// GiGetEvent and its company over an in-memory driver (fakeapp.h): records
+// in real rings, notices in a fake message queue, a fake millisecond clock.
+#include <gtest/gtest.h>
+
+#include "fakeapp.h"
+
+namespace {
+
+class LibEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::Reset();
+    ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
+    h = OpenOne(0x1234);
+    ASSERT_NE(h, nullptr);
+    dev = fake::LastOpened();
+  }
+  void TearDown() override {
+    GiTerminate();
+    if (gGiDriverLoss != GI_LOSS_NONE) GiTerminate();
+    EXPECT_EQ(fake::S().timerDepth, 0);  // every timeBeginPeriod was paired
+    fake::Reset();
+  }
+  GiHandle OpenOne(uint32_t window) {
+    GiOpenData od{window, 0};
+    return GiOpen("Test", 0, nullptr, GI_EVENT_MODE, &od);
+  }
+  // The application's loop: the next message handed to the library.
+  int32_t Next(GiEvent *ev, int32_t options = 0) {
+    GiGetEventData d;
+    if (!fake::NextMessage(&d)) return -100;
+    return GiGetEvent(h, options, &d, ev);
+  }
+  GiHandle h = nullptr;
+  fake::Opened *dev = nullptr;
+  GiEvent ev{};
+};
+
+TEST_F(LibEvents, QueuedMotionIsFoldedIntoOneWeightedEvent) {
+  fake::Put(dev, fake::Motion(100, 20));
+  fake::Put(dev, fake::Motion(200, 30));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(GiLastError, GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  // 160 over 25 ms; the first delivery then covers those 25 ms: 25 * 160 / 50.
+  EXPECT_EQ(ev.tx, 80);
+  EXPECT_EQ(ev.period, 25);
+  EXPECT_TRUE(fake::S().messages.empty());  // both notices consumed
+  EXPECT_EQ(fake::S().timerDepth, 1);
+  EXPECT_TRUE(fake::S().logged.empty());
+}
+
+TEST_F(LibEvents, FixedPeriodModeNormalisesTo50ms) {
+  fake::Put(dev, fake::Motion(100, 20));
+  fake::Put(dev, fake::Motion(200, 30));
+  ASSERT_EQ(Next(&ev, GI_FIXED_PERIOD), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, 300);
+  EXPECT_EQ(ev.period, 50);
+}
+
+TEST_F(LibEvents, ElapsedTimeBetweenDeliveriesIsCappedAt84) {
+  fake::Put(dev, fake::Motion(100, 20));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  fake::S().clock += 30;
+  fake::Put(dev, fake::Motion(100, 20));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.period, 30);
+  EXPECT_EQ(ev.tx, 60);
+  fake::S().clock += 1000;
+  fake::Put(dev, fake::Motion(100, 20));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.period, 84);
+  EXPECT_EQ(ev.tx, 168);
+}
+
+TEST_F(LibEvents, AButtonBehindMotionStaysQueued) {
+  fake::Put(dev, fake::Motion(100, 50));
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x4));
+  fake::Put(dev, fake::Motion(999, 50));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  EXPECT_EQ(ev.tx, 100);
+  ASSERT_EQ(fake::S().messages.size(), 2u);
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_BUTTON_EVENT);
+  EXPECT_EQ(GiButtonPressed(&ev), 2);
+  fake::S().clock += 50;
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, 999);
+}
+
+TEST_F(LibEvents, MessagesOfOthers) {
+  GiHandle other = OpenOne(0x5678);
+  ASSERT_NE(other, nullptr);
+  fake::Opened *otherDev = fake::LastOpened();
+  fake::Put(otherDev, fake::Motion(1, 50));
+  GiGetEventData d;
+  ASSERT_TRUE(fake::NextMessage(&d));
+  GiHandle found = nullptr;
+  EXPECT_EQ(GiFindEventHandle(&d, &found), 1);
+  EXPECT_EQ(found, other);
+  EXPECT_EQ(GiGetEvent(h, 0, &d, &ev), GI_SKIP_EVENT);  // another handle's message
+  EXPECT_EQ(GiGetEvent(other, 0, &d, &ev), GI_IS_EVENT);
+  GiGetEventWinInit(&d, 0x0113, 7, 0);  // a timer message
+  EXPECT_EQ(GiFindEventHandle(&d, &found), 0);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(GiGetEvent(h, 0, &d, &ev), GI_NOT_EVENT);
+  GiGetEventWinInit(&d, dev->message, (uint32_t)dev->slot + 0x100, NoticeParam(2, 1));
+  EXPECT_EQ(GiFindEventHandle(&d, nullptr), 1);  // only the low byte names the slot
+  EXPECT_TRUE(fake::S().logged.empty());
+}
+
+TEST_F(LibEvents, ComboKeepsItsButtonsAndGoesOnAsMotion) {
+  GiEvent combo = fake::Buttons(GI_COMBO_EVENT, 0, 0x3);
+  combo.tx = 40;
+  combo.period = 25;
+  fake::Put(dev, combo);
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_COMBO_EVENT);
+  EXPECT_EQ(ev.current, 0x3u);
+  EXPECT_EQ(ev.pressed, 0x3u);
+  EXPECT_EQ(ev.tx, 20);  // 25 ms of 40 per 50 ms
+  EXPECT_EQ(fake::S().timerDepth, 1);
+  // Polling repeats it as plain motion without buttons.
+  fake::S().clock += 50;
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  EXPECT_EQ(ev.last | ev.current | ev.pressed | ev.released, 0u);
+  EXPECT_EQ(ev.tx, 40);
+}
+
+TEST_F(LibEvents, ZeroEventEndsTheMotion) {
+  fake::Put(dev, fake::Motion(100, 50));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(fake::S().timerDepth, 1);
+  GiEvent zero;
+  std::memset(&zero, 0, sizeof zero);
+  zero.type = GI_ZERO_EVENT;
+  zero.period = 50;
+  fake::Put(dev, zero);
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_ZERO_EVENT);
+  EXPECT_EQ(fake::S().timerDepth, 0);
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NOT_EVENT);
+}
+
+TEST_F(LibEvents, PollingRepeatsMotionUntilTheTimeOut) {
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NOT_EVENT);  // at rest, nothing queued
+  fake::Put(dev, fake::Motion(100, 50));
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);  // takes the queued message itself
+  EXPECT_EQ(ev.tx, 100);
+  EXPECT_TRUE(fake::S().messages.empty());
+  fake::S().clock += 20;
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  EXPECT_EQ(ev.tx, 40);
+  EXPECT_EQ(ev.period, 20);
+  fake::S().clock += 1980;  // 2000 ms since the motion arrived: still on
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  EXPECT_EQ(ev.tx, 168);
+  fake::S().clock += 1;
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  GiEvent zero;
+  std::memset(&zero, 0, sizeof zero);
+  zero.type = GI_ZERO_EVENT;
+  zero.period = 50;
+  EXPECT_EQ(std::memcmp(&ev, &zero, sizeof ev), 0);
+  EXPECT_EQ(fake::S().timerDepth, 0);
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NOT_EVENT);
+  EXPECT_EQ(GiLastError, GI_NOT_EVENT);
+}
+
+TEST_F(LibEvents, PollingInFixedModeRepeatsUntilTheDriversZeroEvent) {
+  fake::Put(dev, fake::Motion(70, 50));
+  ASSERT_EQ(GiGetEvent(h, GI_FIXED_PERIOD, nullptr, &ev), GI_IS_EVENT);
+  fake::S().clock += 60000;
+  ASSERT_EQ(GiGetEvent(h, GI_FIXED_PERIOD, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_MOTION_EVENT);
+  EXPECT_EQ(ev.tx, 70);
+  EXPECT_EQ(ev.period, 50);
+}
+
+TEST_F(LibEvents, QueueOutOfStepIsResetOnceAndStaleNoticesAreSkipped) {
+  // Three notices whose records are not in the ring (emptied behind the
+  // library's back): the first resets the queue, the others name records
+  // the reset threw away.
+  fake::PostNotice(dev, GI_MOTION_EVENT, 1);
+  fake::PostNotice(dev, GI_MOTION_EVENT, 2);
+  fake::PostNotice(dev, GI_BUTTON_EVENT, 3);
+  dev->nextSeq = 4;
+  EXPECT_EQ(Next(&ev), GI_SKIP_EVENT);
+  std::vector<fake::Request> resets = fake::Sent(REQ_RESET_QUEUE);
+  ASSERT_EQ(resets.size(), 1u);
+  EXPECT_EQ((uint32_t)resets[0].Word(0), dev->handle);
+  EXPECT_EQ(resets[0].replyWanted, 1);
+  // Notices 2 and 3, then the reset notice itself.
+  EXPECT_EQ(Next(&ev), GI_SKIP_EVENT);
+  EXPECT_EQ(Next(&ev), GI_SKIP_EVENT);
+  EXPECT_EQ(Next(&ev), GI_SKIP_EVENT);
+  EXPECT_TRUE(fake::S().messages.empty());
+  EXPECT_EQ(fake::Sent(REQ_RESET_QUEUE).size(), 1u);
+  // What the driver writes after the reset arrives normally.
+  fake::Put(dev, fake::Motion(10, 50));
+  EXPECT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, 10);
+  EXPECT_TRUE(fake::S().logged.empty());
+}
+
+TEST_F(LibEvents, FullRingRepeatsTheLastNumberWithoutAReset) {
+  int put = 0;
+  while (RingFree(dev->queue->readOffset, dev->queue->writeOffset, CHANNEL_RING_SIZE) >= 52) {
+    fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, (uint32_t)++put));
+  }
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, 0xFFFF));  // dropped: notice with the last number
+  EXPECT_EQ(put, 34);
+  for (int i = 1; i <= put; i++) {
+    ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+    EXPECT_EQ(ev.current, (uint32_t)i);
+  }
+  EXPECT_EQ(Next(&ev), GI_SKIP_EVENT);
+  EXPECT_TRUE(fake::Sent(REQ_RESET_QUEUE).empty());
+}
+
+TEST_F(LibEvents, SequenceNumbersWrapPast65535) {
+  dev->nextSeq = 65534;
+  for (uint32_t b : {1u, 2u, 3u, 4u}) fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, b));
+  for (uint32_t b : {1u, 2u, 3u, 4u}) {
+    ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+    EXPECT_EQ(ev.current, b);
+  }
+  EXPECT_TRUE(fake::Sent(REQ_RESET_QUEUE).empty());
+}
+
+TEST_F(LibEvents, ExceptionEventCarriesItsText) {
+  GiEvent ex;
+  std::memset(&ex, 0, sizeof ex);
+  ex.type = GI_EXCEPTION_EVENT;
+  std::strcpy(GI_EVENT_TEXT(&ex), "device unplugged");
+  fake::Put(dev, ex, GI_EVENT_FULL_SIZE);
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_EXCEPTION_EVENT);
+  EXPECT_STREQ(GI_EVENT_TEXT(&ev), "device unplugged");
+}
+
+TEST_F(LibEvents, DriverExitTearsTheLibraryDown) {
+  fake::PostNotice(dev, NOTICE_DRIVER_EXIT, 0);
+  EXPECT_EQ(Next(&ev), GI_NO_DRIVER);
+  EXPECT_EQ(fake::S().logged, std::vector<int32_t>{GI_NO_DRIVER});
+  EXPECT_TRUE(fake::Sent(REQ_CLOSE).empty());  // nobody to tell
+  EXPECT_EQ(fake::S().attached, 0);
+  EXPECT_TRUE(fake::S().links.empty());
+  // The application's handle now says "no driver", as does everything else.
+  EXPECT_EQ(GiGetDeviceID(h), -1);
+  EXPECT_EQ(GiLastError, GI_NO_DRIVER);
+  EXPECT_EQ(GiGetNumDevices(), -1);
+  EXPECT_EQ(GiLastError, GI_NO_DRIVER);
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NO_DRIVER);
+  EXPECT_EQ(GiInitialize(), GI_NO_DRIVER);
+  EXPECT_EQ(fake::S().attachCalls, 1);
+  // Terminate frees the kept records; then the library starts over.
+  GiTerminate();
+  EXPECT_EQ(gGiHandles, nullptr);
+  EXPECT_EQ(GiInitialize(), GI_NO_ERROR);
+  EXPECT_EQ(fake::S().attachCalls, 2);
+}
+
+TEST_F(LibEvents, DriverGoneWhileReadingOrFolding) {
+  fake::Put(dev, fake::Motion(100, 50));
+  fake::S().driverChanged = true;
+  EXPECT_EQ(Next(&ev), GI_NO_DRIVER);
+  EXPECT_EQ(fake::S().timerDepth, 0);
+  GiTerminate();
+  // Driver exit behind a motion being folded.
+  fake::Reset();
+  ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
+  h = OpenOne(0x1234);
+  dev = fake::LastOpened();
+  fake::Put(dev, fake::Motion(100, 50));
+  fake::PostNotice(dev, NOTICE_DRIVER_EXIT, 0);
+  EXPECT_EQ(Next(&ev), GI_NO_DRIVER);
+  EXPECT_EQ(GiGetNumDevices(), -1);
+  EXPECT_EQ(fake::S().timerDepth, 0);
+}
+
+TEST_F(LibEvents, ClosingInMotionHandsTheTimerBack) {
+  fake::Put(dev, fake::Motion(100, 50));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(fake::S().timerDepth, 1);
+  ASSERT_EQ(GiClose(h), GI_NO_ERROR);
+  EXPECT_EQ(fake::S().timerDepth, 0);
+  // The closed handle is refused without its freed record being read.
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_BAD_HANDLE);
+  EXPECT_EQ(GiDispatch(h, nullptr, &ev, nullptr), 0);
+  EXPECT_EQ(GiLastError, GI_BAD_HANDLE);
+}
+
+struct Seen {
+  void *window = nullptr;
+  int32_t user = 0, type = 0;
+};
+Seen gSeen;
+
+int32_t Record(GiWindowQueue *pair, GiGetEventData *, GiEvent *event, int32_t user) {
+  gSeen.window = pair->window;
+  gSeen.user = user;
+  gSeen.type = event->type;
+  return 40 + event->type;
+}
+
+TEST_F(LibEvents, DispatchCallsTheHandlerOfTheType) {
+  GiOpenData od;
+  GiOpenWinInit(&od, (void *)(intptr_t)(int32_t)0x80001234);
+  GiHandle neg = GiOpen("Test", 0, nullptr, GI_EVENT_MODE, &od);
+  ASSERT_NE(neg, nullptr);
+  GiEventHandlers table{};
+  table.type[0] = {Record, 11};
+  table.type[1] = {Record, 22};
+  GiEvent e{};
+  GiGetEventData d{};
+  gSeen = Seen();
+  e.type = GI_MOTION_EVENT;
+  EXPECT_EQ(GiDispatch(neg, &d, &e, &table), 42);
+  EXPECT_EQ(gSeen.user, 22);
+  // A window value with the top bit set stays the same window on 64 bits.
+  EXPECT_EQ(gSeen.window, (void *)(intptr_t)(int32_t)0x80001234);
+  e.type = GI_EXCEPTION_EVENT;  // no handler
+  EXPECT_EQ(GiDispatch(neg, &d, &e, &table), 0);
+  for (int32_t type : {0, 6, -1}) {
+    e.type = type;
+    EXPECT_EQ(GiDispatch(neg, &d, &e, &table), 0) << type;
+  }
+  e.type = GI_BUTTON_EVENT;
+  EXPECT_EQ(GiDispatch(h, &d, &e, &table), 41);
+  EXPECT_EQ(gSeen.user, 11);
+  EXPECT_EQ(gSeen.window, (void *)(intptr_t)0x1234);
+  EXPECT_EQ(GiDispatch(nullptr, &d, &e, &table), 0);
+  EXPECT_EQ(GiLastError, GI_BAD_HANDLE);
+}
+
+}  // namespace
