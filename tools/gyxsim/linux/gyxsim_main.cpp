@@ -304,6 +304,7 @@ static int64_t NextWakeNs(Sim *sim, int64_t nowNs)
 
 static int Setup(Sim *sim, int argc, char **argv)
 {
+    sim->pty.master = sim->pty.slave = -1;
     if (ParseOptions(argc, argv, &sim->opt) != 0) {
         Usage();
         return 2;
@@ -472,6 +473,7 @@ static void Cleanup(Sim *sim)
 {
     if (sim->opt.portFile && sim->listener >= 0)
         unlink(sim->opt.portFile);
+    SimPtyDrain(&sim->pty, 500);
     SimPtyClose(&sim->pty);
     for (SimSource &s : sim->sources) {
         if (s.kind == SIM_SOURCE_SCRIPT && s.inFd >= 0)

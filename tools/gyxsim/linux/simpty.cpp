@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -158,4 +159,18 @@ void SimPtyFlushInput(const SimPty *p)
 {
     if (p->slave >= 0)
         tcflush(p->slave, TCIFLUSH);
+}
+
+void SimPtyDrain(const SimPty *p, int timeoutMs)
+{
+    for (int waited = 0; p->slave >= 0 && waited < timeoutMs; waited += 2) {
+        int unread = 0;
+        if (ioctl(p->slave, FIONREAD, &unread) != 0 || unread == 0)
+            return;
+        SimLines l;
+        SimPtyLines(p, &l);
+        if (l.owner < 0 || (l.owner > 0 && !l.dtr))
+            return; // the port is closed: nobody will read
+        usleep(2000);
+    }
 }

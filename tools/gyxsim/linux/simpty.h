@@ -23,3 +23,7 @@ void SimPtyClose(SimPty *p);
 void SimPtyLines(const SimPty *p, SimLines *out);
 // Discards bytes sent to the slave that nobody has read.
 void SimPtyFlushInput(const SimPty *p);
+// Waits up to timeoutMs until the port's holder has read everything sent
+// (or has closed the port): closing the pty discards unread input, which a
+// device that is switched off does not do to bytes it has already sent.
+void SimPtyDrain(const SimPty *p, int timeoutMs);
