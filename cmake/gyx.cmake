@@ -66,10 +66,21 @@ function(gyx_win_library name dir)
 endfunction()
 
 # Every library of a kind, linked as one group: the static libraries call
-# each other in both directions (the library's front end and the driver).
+# each other in both directions (the library's front end and the driver), so
+# the Win32 layer and the portable logic go into a single group; asking for
+# the portable kind after that adds nothing.
 function(gyx_link_all target kind)
-  get_property(libs GLOBAL PROPERTY GYX_${kind}_LIBS)
+  get_property(done TARGET ${target} PROPERTY GYX_LINKED_ALL)
+  if(done)
+    return()
+  endif()
+  get_property(libs GLOBAL PROPERTY GYX_PORTABLE_LIBS)
+  if(kind STREQUAL "WIN")
+    get_property(win GLOBAL PROPERTY GYX_WIN_LIBS)
+    set(libs ${win} ${libs})
+  endif()
   if(libs)
     target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${libs}>")
+    set_property(TARGET ${target} PROPERTY GYX_LINKED_ALL ${kind})
   endif()
 endfunction()
