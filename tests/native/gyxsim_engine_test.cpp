@@ -11,7 +11,7 @@
 
 namespace {
 
-class Engine : public ::testing::Test {
+class GyxsimEngine : public ::testing::Test {
 protected:
     void SetUp() override { Start(&SimModelQv2200); }
 
@@ -23,7 +23,7 @@ protected:
         SimSessionInit(&s_);
     }
 
-    static void ReadLinesHook(void *ctx, SimLines *out) { *out = static_cast<Engine *>(ctx)->lines_; }
+    static void ReadLinesHook(void *ctx, SimLines *out) { *out = static_cast<GyxsimEngine *>(ctx)->lines_; }
 
     void Feed(const std::string &bytes) { SimEngineReceive(&e_, (const uint8_t *)bytes.data(), (int)bytes.size(), nowUs_); }
 
@@ -70,7 +70,7 @@ protected:
     int64_t nowUs_ = 1000000;
 };
 
-TEST_F(Engine, ProbeIsAnsweredWithTheFirmwareText)
+TEST_F(GyxsimEngine, ProbeIsAnsweredWithTheFirmwareText)
 {
     Feed("hv\r");
     EXPECT_EQ(Drain(), std::string(SimModelQv2200.firmware) + "\r");
@@ -83,7 +83,7 @@ TEST_F(Engine, ProbeIsAnsweredWithTheFirmwareText)
     EXPECT_EQ(Drain(), "HvFirmware version 2.9\x07\r");
 }
 
-TEST_F(Engine, SilenceAndReplyDelay)
+TEST_F(GyxsimEngine, SilenceAndReplyDelay)
 {
     EXPECT_EQ(Run("silent 2"), "ok silent=2");
     for (int i = 0; i < 2; i++) {
@@ -109,7 +109,7 @@ TEST_F(Engine, SilenceAndReplyDelay)
     EXPECT_EQ(Run("init"), "ok inits=0 bad=0 probes=9 commands=9");
 }
 
-TEST_F(Engine, InitialisationCountsOnlyWhenExact)
+TEST_F(GyxsimEngine, InitialisationCountsOnlyWhenExact)
 {
     // However the bytes are cut into reads.
     Feed("hv\r");
@@ -134,7 +134,7 @@ TEST_F(Engine, InitialisationCountsOnlyWhenExact)
     EXPECT_EQ(Run("init"), "ok inits=1 bad=0 probes=0 commands=8");
 }
 
-TEST_F(Engine, LogListsCommandsEscapedOldestFirst)
+TEST_F(GyxsimEngine, LogListsCommandsEscapedOldestFirst)
 {
     Feed("hv\r");
     Feed(kInit);
@@ -152,7 +152,7 @@ TEST_F(Engine, LogListsCommandsEscapedOldestFirst)
     EXPECT_EQ(Run("log 1"), Run("log"));
 }
 
-TEST_F(Engine, ButtonsAreHeldAcrossCommands)
+TEST_F(GyxsimEngine, ButtonsAreHeldAcrossCommands)
 {
     EXPECT_EQ(Run("press 1"), "(pending)") << "answers once the packet is on the wire";
     EXPECT_EQ(Drain(), "K@A\r");
@@ -173,7 +173,7 @@ TEST_F(Engine, ButtonsAreHeldAcrossCommands)
     EXPECT_EQ(Drain(), "K@@\r");
 }
 
-TEST_F(Engine, MotionStreamKeepsItsPeriodAndAnswersWhenSent)
+TEST_F(GyxsimEngine, MotionStreamKeepsItsPeriodAndAnswersWhenSent)
 {
     EXPECT_EQ(Run("move 1 0 0 0 0 -1 every=10 count=3"), "(pending)");
     std::string first = Drain();
@@ -197,7 +197,7 @@ TEST_F(Engine, MotionStreamKeepsItsPeriodAndAnswersWhenSent)
     EXPECT_EQ(Drain(), std::string("D\xff\xec\0\0\0\0\0\0\0\0\0\0\0\0\r", 16));
 }
 
-TEST_F(Engine, NothingIsSentWhileThePortIsClosed)
+TEST_F(GyxsimEngine, NothingIsSentWhileThePortIsClosed)
 {
     lines_ = SimLines{0, 0, 1234, 9600}; // lowered by its owner
     EXPECT_EQ(Run("press 1"), "ok bytes=0 dropped=4");
@@ -214,7 +214,7 @@ TEST_F(Engine, NothingIsSentWhileThePortIsClosed)
     EXPECT_EQ(e_.droppedBytes, 55u) << "button packet, reply and message";
 }
 
-TEST_F(Engine, WaitsEndWithTheirConditionOrTheirTimeOut)
+TEST_F(GyxsimEngine, WaitsEndWithTheirConditionOrTheirTimeOut)
 {
     EXPECT_EQ(Run("waitinit timeout=100"), "(pending)");
     EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 100000);
@@ -253,7 +253,7 @@ TEST_F(Engine, WaitsEndWithTheirConditionOrTheirTimeOut)
     EXPECT_EQ(Poll(), "ok");
 }
 
-TEST_F(Engine, QueriesAndErrors)
+TEST_F(GyxsimEngine, QueriesAndErrors)
 {
     lines_ = SimLines{0, 0, -1, 9600};
     EXPECT_EQ(Run("lines"), "ok dtr=0 rts=0 owner=gone baud=9600");
@@ -266,7 +266,7 @@ TEST_F(Engine, QueriesAndErrors)
     EXPECT_EQ(e_.quit, 1);
 }
 
-TEST_F(Engine, GarbageIsRepeatableBySeed)
+TEST_F(GyxsimEngine, GarbageIsRepeatableBySeed)
 {
     Run("garbage 32 seed=5");
     std::string a = Drain();
@@ -279,7 +279,7 @@ TEST_F(Engine, GarbageIsRepeatableBySeed)
     EXPECT_NE(a, c);
 }
 
-TEST_F(Engine, FullTransmitQueueIsReportedNotOverwritten)
+TEST_F(GyxsimEngine, FullTransmitQueueIsReportedNotOverwritten)
 {
     lines_ = SimLines{1, 1, 5, 9600};
     std::string reply;

@@ -21,7 +21,7 @@ namespace {
 
 typedef int (*IoctlFn)(int, unsigned long, ...);
 
-class ModemShim : public ::testing::Test {
+class GyxsimModemShim : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -85,11 +85,11 @@ protected:
     std::string name_;
 };
 
-std::string ModemShim::dir_;
-void *ModemShim::lib_;
-IoctlFn ModemShim::shim_;
+std::string GyxsimModemShim::dir_;
+void *GyxsimModemShim::lib_;
+IoctlFn GyxsimModemShim::shim_;
 
-TEST_F(ModemShim, PtyHasModemLinesPerPtyNotPerDescriptor)
+TEST_F(GyxsimModemShim, PtyHasModemLinesPerPtyNotPerDescriptor)
 {
     int lines = 0;
     ASSERT_EQ(shim_(slave_, TIOCMGET, &lines), 0);
@@ -118,7 +118,7 @@ TEST_F(ModemShim, PtyHasModemLinesPerPtyNotPerDescriptor)
     close(other);
 }
 
-TEST_F(ModemShim, OtherDescriptorsGetTheRealResult)
+TEST_F(GyxsimModemShim, OtherDescriptorsGetTheRealResult)
 {
     int pipefd[2];
     ASSERT_EQ(pipe(pipefd), 0);
@@ -164,7 +164,7 @@ TEST_F(ModemShim, OtherDescriptorsGetTheRealResult)
 
 // Wine calls from several threads; every published state must be whole and
 // the last one must be the final state.
-TEST_F(ModemShim, ConcurrentCallsLeaveAWholeFinalState)
+TEST_F(GyxsimModemShim, ConcurrentCallsLeaveAWholeFinalState)
 {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; t++)

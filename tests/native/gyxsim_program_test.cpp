@@ -33,7 +33,7 @@ long long NowMs()
     return (long long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
 }
 
-class Program : public ::testing::Test {
+class GyxsimProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -174,7 +174,7 @@ protected:
     int toSim_ = -1, fromSim_ = -1, port_ = -1;
 };
 
-TEST_F(Program, StdinDrivesItAndItsEndEndsTheSimulator)
+TEST_F(GyxsimProgram, StdinDrivesItAndItsEndEndsTheSimulator)
 {
     Start({"--stdin"});
     OpenPort();
@@ -197,7 +197,7 @@ TEST_F(Program, StdinDrivesItAndItsEndEndsTheSimulator)
     EXPECT_NE(lstat(link_.c_str(), &st), 0) << "the link goes with the simulator";
 }
 
-TEST_F(Program, ScriptRunsFromTheStart)
+TEST_F(GyxsimProgram, ScriptRunsFromTheStart)
 {
     const std::string script = dir_ + "/script";
     FILE *f = fopen(script.c_str(), "w");
@@ -217,7 +217,7 @@ TEST_F(Program, ScriptRunsFromTheStart)
     EXPECT_EQ(WaitExit(3000), 0) << Log();
 }
 
-TEST_F(Program, ControlPortAndTermination)
+TEST_F(GyxsimProgram, ControlPortAndTermination)
 {
     const std::string portFile = dir_ + "/port";
     Start({"--model", "3200", "--control", "0", "--port-file", portFile});
@@ -247,7 +247,7 @@ TEST_F(Program, ControlPortAndTermination)
     EXPECT_EQ(ReadBytes(port_, 1, 1000), "") << "connection closed";
 }
 
-TEST_F(Program, EndsWithItsParent)
+TEST_F(GyxsimProgram, EndsWithItsParent)
 {
     pid_t parent;
     char *sleepArgv[] = {(char *)"sleep", (char *)"30", nullptr};
@@ -260,7 +260,7 @@ TEST_F(Program, EndsWithItsParent)
     waitpid(parent, nullptr, 0);
 }
 
-TEST_F(Program, BadInvocationsAreRefused)
+TEST_F(GyxsimProgram, BadInvocationsAreRefused)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--model", "9999"},
