@@ -8,20 +8,10 @@ cd "$root"
 
 bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
 
-build() {
-  cmake --preset "$1" >"build-$1.log" 2>&1 && cmake --build --preset "$1" -j2 >>"build-$1.log" 2>&1
-}
-mkdir -p build
-for tree in native win64; do
-  if ! build "$tree"; then
-    mv "build-$tree.log" build/ 2>/dev/null
-    tail -40 "build/build-$tree.log"
-    echo "build of $tree failed"
-    echo "0 passed, 1 failed"
-    exit 1
-  fi
-  mv "build-$tree.log" build/
-done
+if ! bash scripts/build.sh; then
+  echo "0 passed, 1 failed"
+  exit 1
+fi
 
 passed=0
 failed=0
