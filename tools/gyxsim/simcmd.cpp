@@ -102,7 +102,7 @@ static int ParseOptions(Words *w, int first, const Options *o, char *error, int 
         int64_t v;
         int rc = SIM_ERR_SYNTAX;
         if (o->everyMs && SameWord(key, "every")) {
-            rc = Number(val, 1, 60000, &v);
+            rc = Number(val, 0, 60000, &v);
             if (rc == SIM_OK)
                 *o->everyMs = (int)v;
         } else if (o->count && SameWord(key, "count")) {
@@ -159,10 +159,11 @@ static int ParseButtons(const SimModel *model, Words *w, SimCommand *cmd, char *
     return SIM_OK;
 }
 
-// move TX TY TZ RX RY RZ [options] / zero [options]
+// move TX TY TZ RX RY RZ [options] / zero [options] /
+// latency TX TY TZ RX RY RZ [options, timeout=MS]
 static int ParseMotion(const SimModel *model, Words *w, SimCommand *cmd, char *error, int errorSize)
 {
-    int axes = cmd->verb == SIM_VERB_MOVE ? 6 : 0;
+    int axes = cmd->verb == SIM_VERB_ZERO ? 0 : 6;
     int positional = 1;
     while (positional < w->count && !strchr(w->word[positional], '='))
         positional++;
@@ -184,9 +185,15 @@ static int ParseMotion(const SimModel *model, Words *w, SimCommand *cmd, char *e
     o.count = &cmd->count;
     o.ticks = &ticks;
     o.hasTicks = &hasTicks;
+    if (cmd->verb == SIM_VERB_LATENCY) {
+        cmd->timeoutMs = 1000;
+        o.timeoutMs = &cmd->timeoutMs;
+    }
     int rc = ParseOptions(w, positional, &o, error, errorSize);
     if (rc != SIM_OK)
         return rc;
+    if (cmd->verb == SIM_VERB_LATENCY && cmd->count > SIM_LATENCY_MAX)
+        return Fail(error, errorSize, SIM_ERR_ARGUMENT, "latency takes count=1..%d", SIM_LATENCY_MAX);
     int64_t period = hasTicks ? ticks : (int64_t)cmd->everyMs * model->ticksPerMs;
     if (period > 32767)
         return Fail(error, errorSize, SIM_ERR_ARGUMENT, "period does not fit the packet; give ticks=");
@@ -249,7 +256,7 @@ static const VerbName kVerbs[] = {
     {"delay", SIM_VERB_DELAY},       {"sleep", SIM_VERB_SLEEP},     {"waitinit", SIM_VERB_WAITINIT},
     {"waitcmd", SIM_VERB_WAITCMD},   {"waitlines", SIM_VERB_WAITLINES}, {"log", SIM_VERB_LOG},
     {"init", SIM_VERB_INIT},         {"lines", SIM_VERB_LINES},     {"status", SIM_VERB_STATUS},
-    {"clear", SIM_VERB_CLEAR},       {"quit", SIM_VERB_QUIT},
+    {"clear", SIM_VERB_CLEAR},       {"quit", SIM_VERB_QUIT},       {"latency", SIM_VERB_LATENCY},
 };
 
 int SimParseCommand(const SimModel *model, const char *line, SimCommand *cmd, char *error, int errorSize)
@@ -286,6 +293,7 @@ int SimParseCommand(const SimModel *model, const char *line, SimCommand *cmd, ch
         return SIM_OK;
     case SIM_VERB_MOVE:
     case SIM_VERB_ZERO:
+    case SIM_VERB_LATENCY:
         return ParseMotion(model, &w, cmd, error, errorSize);
     case SIM_VERB_MESSAGE:
     case SIM_VERB_FIRMWARE:

@@ -29,12 +29,14 @@ enum SimVerb {
     SIM_VERB_STATUS,
     SIM_VERB_CLEAR,
     SIM_VERB_QUIT,
+    SIM_VERB_LATENCY,
 };
 
 enum {
     SIM_LINE_MAX = 4096,
     SIM_DEFAULT_TIMEOUT_MS = 10000,
     SIM_DEFAULT_EVERY_MS = 20,
+    SIM_LATENCY_MAX = 1000, // rounds of one latency command
 };
 
 struct SimCommand {
@@ -42,11 +44,11 @@ struct SimCommand {
     uint32_t mask;     // press, release: the named buttons' raw bits; buttons: the field
     int releaseAll;    // release all
     SimMotion motion;  // move, zero: axes and the period field
-    int everyMs;       // move, zero: time between packets
-    int count;         // move, zero: packets; garbage: bytes; waitinit: initialisations
+    int everyMs;       // move, zero: time between packets (0: all at once); latency: pause between rounds
+    int count;         // move, zero: packets; latency: rounds; garbage: bytes; waitinit: initialisations
     int64_t number;    // silent (-1 = always), delay, sleep, log (-1 = all), garbage seed
     int dtr, rts;      // waitlines
-    int timeoutMs;     // wait commands
+    int timeoutMs;     // wait commands; latency: longest wait for an answer
     SimBytes bytes;    // message, raw, send, firmware, waitcmd
 };
 

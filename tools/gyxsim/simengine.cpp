@@ -109,6 +109,10 @@ static void QueueReply(SimEngine *e)
 
 void SimEngineReceive(SimEngine *e, const uint8_t *bytes, int count, int64_t nowUs)
 {
+    if (e->watching && count > 0) {
+        e->watching = 0;
+        e->watchUs = nowUs;
+    }
     for (int i = 0; i < count; i++) {
         int flags = SimRxPut(&e->rx, e->model, bytes[i], nowUs);
         if (!flags)
@@ -238,6 +242,60 @@ static int SendReply(const SimSession *s, char *reply, int size)
     return Reply(reply, size, "ok bytes=%d", s->sentBytes);
 }
 
+// "ok rounds=N answered=A lost=L us=t1,t2,...": the answer times in
+// microseconds, in the order of the rounds that were answered.
+static int LatencyReply(const SimSession *s, char *reply, int size)
+{
+    int pos = snprintf(reply, (size_t)size, "ok rounds=%d answered=%d lost=%d us=", s->queuedPackets, s->latCount,
+                       s->latLost);
+    for (int i = 0; i < s->latCount && pos < size; i++)
+        pos += snprintf(reply + pos, (size_t)(size - pos), i ? ",%d" : "%d", (int)s->latUs[i]);
+    return 1;
+}
+
+// One latency round after the other: send the packet, note when its last
+// byte has left, take the first byte that comes back after that (or give
+// the round up at the time-out), pause, next round. Returns 1 when all
+// rounds are done (reply filled).
+static int LatencyPoll(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, int replySize)
+{
+    const SimCommand *c = &s->cmd;
+    for (;;) {
+        switch (s->latPhase) {
+        case SIM_LAT_SEND:
+            if (s->queuedPackets == c->count)
+                return LatencyReply(s, reply, replySize);
+            if (nowUs < s->nextUs)
+                return 0;
+            if (SendMotion(e, s) != SIM_OK)
+                return Reply(reply, replySize, "err transmit queue full after %d rounds", s->queuedPackets);
+            s->queuedPackets++;
+            s->latPhase = SIM_LAT_ON_WIRE;
+            break;
+        case SIM_LAT_ON_WIRE:
+            if (e->tx.sent < s->txEnd)
+                return 0;
+            // Called right after the line took the last byte: now is its time.
+            s->latSentUs = nowUs;
+            e->watching = 1;
+            e->watchUs = 0;
+            s->latPhase = SIM_LAT_WAIT;
+            break;
+        default: // SIM_LAT_WAIT
+            if (!e->watching)
+                s->latUs[s->latCount++] = (int32_t)(e->watchUs - s->latSentUs);
+            else if (nowUs >= s->latSentUs + (int64_t)c->timeoutMs * 1000)
+                s->latLost++;
+            else
+                return 0;
+            e->watching = 0;
+            s->nextUs = nowUs + (int64_t)c->everyMs * 1000;
+            s->latPhase = SIM_LAT_SEND;
+            break;
+        }
+    }
+}
+
 static int StatusReply(SimEngine *e, char *reply, int size)
 {
     return Reply(reply, size,
@@ -270,6 +328,7 @@ static int Execute(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, int 
         break;
     case SIM_VERB_MOVE:
     case SIM_VERB_ZERO:
+    case SIM_VERB_LATENCY:
         s->nextUs = nowUs;
         s->queuedPackets = 0;
         return 0;
@@ -405,6 +464,10 @@ int SimSessionPoll(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, int 
             return 0;
         SendReply(s, reply, replySize);
         return Finish(s);
+    case SIM_VERB_LATENCY:
+        if (!LatencyPoll(e, s, nowUs, reply, replySize))
+            return 0;
+        return Finish(s);
     default: // the sending commands
         if (e->tx.sent < s->txEnd)
             return 0;
@@ -427,6 +490,12 @@ int64_t SimSessionWakeUs(const SimSession *s, int64_t nowUs)
     case SIM_VERB_MOVE:
     case SIM_VERB_ZERO:
         return s->queuedPackets < s->cmd.count ? s->nextUs : INT64_MAX;
+    case SIM_VERB_LATENCY: // on the wire: polled after every byte the line takes
+        if (s->latPhase == SIM_LAT_SEND)
+            return s->nextUs;
+        if (s->latPhase == SIM_LAT_WAIT)
+            return s->latSentUs + (int64_t)s->cmd.timeoutMs * 1000;
+        return INT64_MAX;
     default:
         return INT64_MAX;
     }

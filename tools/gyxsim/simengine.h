@@ -44,6 +44,9 @@ struct SimEngine {
     int replyCount;
     uint64_t droppedBytes; // not sent because nobody held the port open
     int quit;
+    // Latency rounds: while watching, the time of the first byte received.
+    int watching;
+    int64_t watchUs;
     SimHooks hooks;
     char where[512]; // pty and link, for the status reply
 };
@@ -57,10 +60,20 @@ struct SimSession {
     uint64_t txEnd;     // the command is done once the line has sent this far
     int sentBytes;
     int droppedBytes;
+    // latency: the round in progress and the answer times taken so far
+    int latPhase;       // SIM_LAT_*
+    int64_t latSentUs;  // when the round's packet had left
+    int latLost;
+    int latCount;
+    int32_t latUs[SIM_LATENCY_MAX];
 };
 
+// Phases of one latency round.
+enum { SIM_LAT_SEND = 0, SIM_LAT_ON_WIRE, SIM_LAT_WAIT };
+
 void SimEngineInit(SimEngine *e, const SimModel *model, const SimHooks *hooks);
-// Bytes from the driver.
+// Bytes from the driver; nowUs is when they were read (a latency round takes
+// the time of the first read after its packet has left).
 void SimEngineReceive(SimEngine *e, const uint8_t *bytes, int count, int64_t nowUs);
 // Queues identification replies whose delay has passed.
 void SimEngineTick(SimEngine *e, int64_t nowUs);
