@@ -52,7 +52,7 @@ _gyx_start_xvfb() {
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     # Own session, no terminal: Ctrl-C in the caller's terminal must not take the
     # display away from a run that is still shutting down.
-    pid=$(setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -nolisten unix_abstract \
+    pid=$(setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp \
             </dev/null >>"$dir/xvfb.log" 2>&1 & echo $!)
     if _gyx_wait_until 100 _gyx_xvfb_ready "$pid" "$n"; then
       echo "$pid" >"$dir/xvfb.pid"
@@ -125,8 +125,9 @@ _gyx_build_base() (
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1000 /f \
     >>"$build/reg.log" 2>&1 </dev/null ||
     { _gyx_err "setting the virtual desktop failed (see $build/reg.log)"; exit 1; }
-  # The registry reaches the disk when the server ends.
-  _gyx_stop_wine || exit 1
+  # The registry reaches the disk when the server ends: let it end by itself (a few
+  # seconds after the last program), and force it only if it does not.
+  timeout 60 wineserver -w >/dev/null 2>&1 || _gyx_stop_wine || exit 1
   grep -q '^"Default"="1280x1000"' "$WINEPREFIX/user.reg" ||
     { _gyx_err "virtual desktop setting missing from user.reg after shutdown"; exit 1; }
   touch "$WINEPREFIX/.gyx-ready"
@@ -231,9 +232,13 @@ gyx_wine_up() {
   # pipe reading it (ctest, "wine x | tr") waits for them until its time-out.
   # (Starting a second server while one runs for this prefix is refused and harmless.)
   setsid wineserver -p >>"$GYX_RUN_DIR/wineserver.log" 2>&1 </dev/null
+  # The first Wine process of a session runs "wineboot --init", which starts the
+  # services (and updates the prefix only when wine.inf changed); this one runs it
+  # with its output in the log. ("wineboot -u" would re-install wine.inf every
+  # time: 3-4 s for nothing, since the base prefix is booted already.)
   WINEDLLOVERRIDES="mscoree=;mshtml=" \
-    timeout 300 wine wineboot -u >>"$GYX_RUN_DIR/wineboot.log" 2>&1 </dev/null ||
-    { _gyx_err "wineboot -u failed (see $GYX_RUN_DIR/wineboot.log)"; return 1; }
+    timeout 300 wine wineboot ${GYX_WINEBOOT_ARGS:-} >>"$GYX_RUN_DIR/wineboot.log" 2>&1 </dev/null ||
+    { _gyx_err "wineboot failed (see $GYX_RUN_DIR/wineboot.log)"; return 1; }
   _gyx_ports_mapped ||
     { _gyx_err "COM1 is not mapped to $GYX_RUN_DIR/com1 in the registry"; return 1; }
   _GYX_WINE_UP=1

@@ -1,0 +1,15 @@
+// harness.h: everything the Win32 tests use from the harness, in one include.
+// Run the tests inside scripts/wineenv.sh (prefix, display, COM port mapping).
+#ifndef GYX_HARNESS_H
+#define GYX_HARNESS_H
+
+#include "gyxconfig.h"
+#include "gyxfile.h"
+#include "gyxfixture.h"
+#include "gyxlinux.h"
+#include "gyxmsgbox.h"
+#include "gyxpath.h"
+#include "gyxproc.h"
+#include "gyxwait.h"
+
+#endif
