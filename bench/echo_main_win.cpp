@@ -1,0 +1,92 @@
+/* echo_main_win.cpp — gyxbench_echo COMn: the bare Win32 baseline of the
+ * latency loop. It opens the port as the driver does (overlapped, 9600 8N1,
+ * reads that return at once), waits for the comm event, reads what came,
+ * and for every CR (the end of a packet) writes one byte back. The
+ * simulator's latency rounds time it exactly as they time the driver and a
+ * library client. Prints "ready", then "echoes=N" when standard input ends. */
+#include <windows.h>
+
+#include <stdio.h>
+
+#include "bench/benchio.h"
+
+/* Waits for an overlapped operation or for the end of standard input:
+ * 1 completed (n filled), 0 stopped, -1 failed. */
+static int Finish(HANDLE port, OVERLAPPED *ov, DWORD *n) {
+  HANDLE waits[2] = {ov->hEvent, (HANDLE)BenchStopEvent()};
+  DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  if (r != WAIT_OBJECT_0) {
+    CancelIo(port);
+    return 0;
+  }
+  return GetOverlappedResult(port, ov, n, FALSE) ? 1 : -1;
+}
+
+int main(int argc, char **argv) {
+  char name[32];
+  snprintf(name, sizeof name, "\\\\.\\%s", argc > 1 ? argv[1] : "COM1");
+  if (BenchWatchStdin() != 0) return 1;
+  HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+  if (port == INVALID_HANDLE_VALUE) {
+    fprintf(stderr, "gyxbench_echo: cannot open %s (error %lu)\n", name, GetLastError());
+    return 1;
+  }
+  DCB dcb;
+  ZeroMemory(&dcb, sizeof dcb);
+  dcb.DCBlength = sizeof dcb;
+  GetCommState(port, &dcb);
+  dcb.BaudRate = 9600;
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
+  if (!SetCommState(port, &dcb) || !SetCommTimeouts(port, &timeouts) || !SetCommMask(port, EV_RXCHAR)) {
+    fprintf(stderr, "gyxbench_echo: cannot set up %s (error %lu)\n", name, GetLastError());
+    return 1;
+  }
+  OVERLAPPED waitOv, readOv, writeOv;
+  ZeroMemory(&waitOv, sizeof waitOv);
+  ZeroMemory(&readOv, sizeof readOv);
+  ZeroMemory(&writeOv, sizeof writeOv);
+  waitOv.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  readOv.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  writeOv.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  BenchSay("ready");
+
+  long echoes = 0;
+  int ok = 1;
+  while (ok == 1 && !BenchStopped()) {
+    DWORD mask = 0, n = 0;
+    ResetEvent(waitOv.hEvent);
+    if (!WaitCommEvent(port, &mask, &waitOv)) {
+      if (GetLastError() != ERROR_IO_PENDING) break;
+      ok = Finish(port, &waitOv, &n);
+      if (ok != 1) break;
+    }
+    uint8_t buf[256];
+    ResetEvent(readOv.hEvent);
+    if (!ReadFile(port, buf, sizeof buf, &n, &readOv)) {
+      if (GetLastError() != ERROR_IO_PENDING) break;
+      ok = Finish(port, &readOv, &n);
+    }
+    for (DWORD i = 0; ok == 1 && i < n; i++) {
+      if (buf[i] != '\r') continue;
+      DWORD wrote = 0;
+      ResetEvent(writeOv.hEvent);
+      if (!WriteFile(port, "e", 1, &wrote, &writeOv)) {
+        if (GetLastError() != ERROR_IO_PENDING) {
+          ok = -1;
+          break;
+        }
+        ok = Finish(port, &writeOv, &wrote);
+      }
+      echoes++;
+    }
+  }
+  if (ok < 0) fprintf(stderr, "gyxbench_echo: I/O failed (error %lu)\n", GetLastError());
+  BenchSay("echoes=%ld", echoes);
+  CloseHandle(port);
+  return ok < 0 ? 1 : 0;
+}
