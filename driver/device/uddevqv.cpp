@@ -55,9 +55,9 @@ static const BitMap kMap3200[] = {{13, 0}, {5, 30}, {4, 31}};
 
 /* ---- Commands ------------------------------------------------------------ */
 
+/* A refused write was logged by the serial layer, where it arose. */
 static int32_t Send(UdDevice *dev, const uint8_t *bytes, int32_t length) {
-  if (UdComWrite(dev, bytes, length) != length) return UD_FAIL(UD_BAD_ARGUMENT);
-  return UD_OK;
+  return UdComWrite(dev, bytes, length) == length ? UD_OK : UD_BAD_ARGUMENT;
 }
 
 /* The results of the set-up writes are not checked: a device that missed
@@ -261,8 +261,7 @@ static int32_t QvOpen(UdDevice *dev) {
 
 static int32_t QvClose(UdDevice *dev) {
   if (dev == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
-  if (UdComClose(dev) != 0) return UD_FAIL(UD_BAD_ARGUMENT);
-  return UD_OK;
+  return UdComClose(dev) == 0 ? UD_OK : UD_BAD_ARGUMENT; /* logged where it failed */
 }
 
 static int32_t QvParse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent *ev) {

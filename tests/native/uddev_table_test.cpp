@@ -382,6 +382,7 @@ TEST_F(QvOpen, FailedCommandWritesAreBadArguments) {
   EXPECT_EQ(UD_BAD_ARGUMENT, UdRezero(dev));
   EXPECT_EQ(UD_BAD_ARGUMENT, UdResetDevice(dev));
   EXPECT_EQ(before, world.now) << "a reset that could not be sent does not wait";
+  EXPECT_EQ(3u, world.log.size()) << "each failure logged once, where the write failed";
 }
 
 TEST_F(QvOpen, ClosedDeviceNeverReachesItsPortAgain) {

@@ -123,7 +123,7 @@ inline int32_t ComRead(UdDevice *dev, uint8_t *buf, int32_t max) {
 
 inline int32_t ComWrite(UdDevice *dev, const uint8_t *bytes, int32_t count) {
   Port *p = PortOf(dev);
-  if (!p || !p->open || p->failWrites) return -1;
+  if (!p || !p->open || p->failWrites) return UdFail(__FILE__, __LINE__, -1); /* as the real port logs */
   std::string chunk((const char *)bytes, (size_t)count);
   p->written += chunk;
   if (p->onWrite) p->onWrite(*p, chunk);
