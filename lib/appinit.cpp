@@ -5,6 +5,7 @@
 #include "appdrv.h"
 #include "appgi.h"
 #include "appmmap.h"
+#include "appplat.h"
 #include "gistate.h"
 #include "reqcodes.h"
 
@@ -45,6 +46,10 @@ void GiTerminate(void) {
     GiHandle next = h->next;
     if (h->magic == GI_HANDLE_LIVE) AppMmapCloseQueue(GiQueue(h));
     GiEndMotion(h); /* hands back a raised timer resolution */
+    /* Notices still queued name slots and a message number that the next
+     * driver hands out again: left there, a dead driver's farewell would end
+     * the next connection's handle on the same slot. */
+    AppPlatDropNotices(h->pair.window, h->message);
     h->pair.queue = NULL;
     if (gGiDriverLoss == GI_LOSS_NONE) {
       uint8_t arg[4];

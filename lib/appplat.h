@@ -34,6 +34,10 @@ void AppPlatTimerEnd(void);
  * 0 otherwise (nothing is removed). */
 int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out);
 
+/* Removes every queued message `message` of window from the calling thread's
+ * queue (whatever its slot). */
+void AppPlatDropNotices(void *window, uint32_t message);
+
 #ifdef __cplusplus
 }
 #endif

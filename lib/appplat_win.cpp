@@ -51,3 +51,10 @@ int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, 
   out->lParam = (uint32_t)msg.lParam;
   return 1;
 }
+
+void AppPlatDropNotices(void *window, uint32_t message) {
+  if (message == 0 || !window) return;
+  MSG msg;
+  while (PeekMessageA(&msg, (HWND)window, message, message, PM_REMOVE | PM_NOYIELD)) {
+  }
+}

@@ -315,7 +315,9 @@ int AppMmapReceive(void *buffer, int32_t capacity) {
 QueueLink *AppMmapOpenQueue(int32_t slot) {
   fake::State &s = fake::S();
   if (s.driverChanged) return nullptr;
-  for (auto &o : s.opened) {
+  // The newest queue of that slot: an earlier driver's may have had it too.
+  for (auto it = s.opened.rbegin(); it != s.opened.rend(); ++it) {
+    auto &o = *it;
     if (o->slot != slot) continue;
     QueueLink *l = new QueueLink();
     uint8_t *view = reinterpret_cast<uint8_t *>(o->queue.get());
@@ -400,6 +402,14 @@ int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, 
     return 1;
   }
   return 0;
+}
+
+void AppPlatDropNotices(void *window, uint32_t message) {
+  auto &q = fake::S().messages;
+  for (auto it = q.begin(); it != q.end();) {
+    if (it->window == window && it->message == message) it = q.erase(it);
+    else ++it;
+  }
 }
 
 // ---- the diagnostic log ----

@@ -265,6 +265,32 @@ TEST_F(LibEvents, DriverExitTearsTheLibraryDown) {
   EXPECT_EQ(fake::S().attachCalls, 2);
 }
 
+// A driver that went away leaves its farewell queued when the application
+// notices by a request first. The next driver hands out the same slot and the
+// same message again: the old notice must not end the new connection.
+TEST_F(LibEvents, TerminateDropsTheNoticesOfItsHandles) {
+  fake::Put(dev, fake::Motion(5, 50));
+  fake::PostNotice(dev, NOTICE_DRIVER_EXIT, 0);
+  fake::S().messages.push_back({(void *)(intptr_t)0x9999, dev->message, (uint32_t)dev->slot, 0});
+  fake::S().driverChanged = true;
+  GiDriverInfo info;
+  EXPECT_EQ(GiGetDriverInfo(&info), GI_NO_DRIVER);
+  GiTerminate();
+  ASSERT_EQ(fake::S().messages.size(), 1u);  // another window's message stays
+  EXPECT_EQ(fake::S().messages[0].window, (void *)(intptr_t)0x9999);
+  fake::S().messages.clear();
+  // The same slot and message from the next driver.
+  fake::S().nextSlot = dev->slot;
+  ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
+  h = OpenOne(0x1234);
+  ASSERT_NE(h, nullptr);
+  fake::Opened *again = fake::LastOpened();
+  EXPECT_EQ(again->slot, dev->slot);
+  fake::Put(again, fake::Buttons(GI_BUTTON_EVENT, 0, 1));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.type, GI_BUTTON_EVENT);
+}
+
 TEST_F(LibEvents, DriverGoneWhileReadingOrFolding) {
   fake::Put(dev, fake::Motion(100, 50));
   fake::S().driverChanged = true;

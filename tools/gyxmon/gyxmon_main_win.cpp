@@ -51,12 +51,15 @@ static void DescribeDriver(void) {
   fprintf(stderr, "%.128s  (Build %d), %.128s\n", info.version, (int)info.build, info.date);
 }
 
-/* Opens device i and takes its background slot; NULL when it cannot be opened. */
+/* Opens device i and takes its background slot; NULL when it cannot be
+ * opened. The slot is asked for right after the open: the driver looks at
+ * the slots when it next works out the focus, which an open triggers. */
 static GiHandle OpenDevice(int32_t i, GiOpenData *od) {
   int32_t id = GiDeviceIndex(i);
   GiHandle h = GiOpen(MON_APP_NAME, id, NULL, GI_EVENT_MODE, od);
-  GiPortInfo port;
   int32_t code = GiLastError;
+  int32_t grab = h ? GiGrabDevice(h, 0) : GI_NO_ERROR;
+  GiPortInfo port;
   int havePort = GiGetDevicePort(id, &port) == GI_NO_ERROR;
   if (!h) {
     if (havePort) {
@@ -67,10 +70,11 @@ static GiHandle OpenDevice(int32_t i, GiOpenData *od) {
     return NULL;
   }
   if (havePort) fprintf(stderr, "Device %d on port %.128s: %.128s\n", (int)id, port.portName, port.typeName);
-  if (GiGrabDevice(h, 0) != GI_NO_ERROR) {
-    fprintf(stderr, "Device %d: another application holds the background slot; events come only while\n"
-                    "no application with the device open is in front.   (%s)\n",
-            (int)id, GiErrorString(GiLastError));
+  if (grab != GI_NO_ERROR) {
+    fprintf(stderr,
+            "Device %d: another application holds the background slot; events come only while\n"
+            "no application with the device open is in front.   (%s)\n",
+            (int)id, GiErrorString(grab));
   }
   return h;
 }
@@ -122,6 +126,9 @@ int main(int argc, char **argv) {
     GiTerminate();
     return 1;
   }
+
+  fprintf(stderr, "Listening to %d device(s); Ctrl-C ends.\n", opened);
+  fflush(stderr);
 
   const ULONGLONG deadline = opt.seconds ? GetTickCount64() + (ULONGLONG)opt.seconds * 1000 : 0;
   const int32_t options = opt.fixed ? GI_FIXED_PERIOD : 0;
