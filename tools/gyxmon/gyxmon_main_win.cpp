@@ -69,7 +69,7 @@ static GiHandle OpenDevice(int32_t i, GiOpenData *od) {
     }
     return NULL;
   }
-  if (havePort) fprintf(stderr, "Device %d on port %.128s: %.128s\n", (int)id, port.portName, port.typeName);
+  if (havePort) fprintf(stderr, "Device %d on port %.128s (%.128s)\n", (int)id, port.portName, port.typeName);
   if (grab != GI_NO_ERROR) {
     fprintf(stderr,
             "Device %d: another application holds the background slot; events come only while\n"
