@@ -36,10 +36,16 @@ function(gyx_win_sources var dir)
   set(${var} ${all} PARENT_SCOPE)
 endfunction()
 
-# gyx_portable_library(name dir [deps...]): a static library of the portable
-# sources of dir, built in both trees and registered for the native tests.
-function(gyx_portable_library name dir)
-  gyx_portable_sources(srcs ${dir})
+# gyx_add_library(kind name dir [deps...]): a static library of dir's
+# sources of one kind — PORTABLE (every .cpp but *_win.cpp, built in both
+# trees) or WIN (the *_win.cpp layer, win64 tree) — registered for
+# gyx_link_all.
+function(gyx_add_library kind name dir)
+  if(kind STREQUAL "WIN")
+    gyx_win_sources(srcs ${dir})
+  else()
+    gyx_portable_sources(srcs ${dir})
+  endif()
   if(NOT srcs)
     return()
   endif()
@@ -48,21 +54,15 @@ function(gyx_portable_library name dir)
   if(ARGN)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
-  set_property(GLOBAL APPEND PROPERTY GYX_PORTABLE_LIBS ${name})
+  set_property(GLOBAL APPEND PROPERTY GYX_${kind}_LIBS ${name})
 endfunction()
 
-# gyx_win_library(name dir [deps...]): the *_win.cpp layer of dir (win64 tree).
+function(gyx_portable_library name dir)
+  gyx_add_library(PORTABLE ${name} ${dir} ${ARGN})
+endfunction()
+
 function(gyx_win_library name dir)
-  gyx_win_sources(srcs ${dir})
-  if(NOT srcs)
-    return()
-  endif()
-  add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${dir})
-  if(ARGN)
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  endif()
-  set_property(GLOBAL APPEND PROPERTY GYX_WIN_LIBS ${name})
+  gyx_add_library(WIN ${name} ${dir} ${ARGN})
 endfunction()
 
 # Every library of a kind, linked as one group: the static libraries call

@@ -176,11 +176,7 @@ QueueLink *DvrMmapCreateQueue(void *window) {
   uint8_t *view = (uint8_t *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(EventQueue));
   if (!view) { FAIL(TRANS_VIEW); CloseHandle(mapping); free(link); return NULL; }
   link->mapping = mapping;
-  link->view = view;
-  link->writeOffset = (volatile int32_t *)(view + offsetof(EventQueue, writeOffset));
-  link->readOffset = (volatile int32_t *)(view + offsetof(EventQueue, readOffset));
-  link->ringStart = view + offsetof(EventQueue, ring);
-  link->ringEnd = link->ringStart + CHANNEL_RING_SIZE;
+  QueueLinkSetView(link, view, CHANNEL_RING_SIZE);
   *link->readOffset = 0;
   *link->writeOffset = 0;
   link->slot = g.slotCounter;

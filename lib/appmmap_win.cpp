@@ -159,11 +159,7 @@ QueueLink *AppMmapOpenQueue(int32_t slot) {
   if (!view) { FAIL(TRANS_VIEW); CloseHandle(mapping); free(link); return NULL; }
   link->slot = slot;
   link->mapping = mapping;
-  link->view = view;
-  link->writeOffset = (volatile int32_t *)(view + offsetof(EventQueue, writeOffset));
-  link->readOffset = (volatile int32_t *)(view + offsetof(EventQueue, readOffset));
-  link->ringStart = view + offsetof(EventQueue, ring);
-  link->ringEnd = link->ringStart + g.ringSize;
+  QueueLinkSetView(link, view, g.ringSize);
   link->next = g.queues;
   g.queues = link;
   return link;

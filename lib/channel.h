@@ -90,6 +90,9 @@ typedef struct QueueLink {
   void *window;                  /* driver: the application's window */
 } QueueLink;
 
+/* Points a link's fields into a mapped EventQueue view. */
+void QueueLinkSetView(QueueLink *link, uint8_t *view, int32_t ringSize);
+
 /* lParam of a notice: bits 0..15 sequence, 16..23 kind. */
 static inline uint32_t NoticeParam(uint32_t kind, uint32_t seq) {
   return ((kind & 0xFFu) << 16) | (seq & 0xFFFFu);
