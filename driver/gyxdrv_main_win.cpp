@@ -3,6 +3,7 @@
  * "-shutdown" mode it is only a client of the running driver (ctltrans). */
 #include <windows.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include "boxes.h"
@@ -23,16 +24,13 @@
 /* Options count wherever their text occurs in the command line. */
 static int HasOption(const char *cmdLine, const char *option) { return strstr(cmdLine, option) != NULL; }
 
-/* Step 7's failures and the boxes that report them. */
-static int ReportOpenFailure(int result, int index) {
-  if (result == UD_NO_DEVICE) {
-    UdDevice *dev = UdDeviceAt(index);
-    const char *model = dev && dev->model ? dev->model->name : "";
-    const char *port = dev ? dev->portName : "";
+/* Step 7's failures and the boxes that report them. The box names the
+ * model and the port, so they are copied before the tables are released. */
+static int ReportOpenFailure(int result, const char *model, const char *port) {
+  if (result == UD_NO_DEVICE)
     DrvBox(IDS_UNEXPECTED_DEVICE, 0, model, port);
-  } else {
+  else
     DrvBox(IDS_BAD_PORT, 0, NULL, NULL);
-  }
   return 3;
 }
 
@@ -100,9 +98,13 @@ static int RunDriver(int quiet) {
   int failedIndex = -1;
   rc = InitOpenDevices((void **)&waits[1], &failedIndex);
   if (rc != 0) {
+    char model[128] = "", port[128] = "";
+    UdDevice *dev = UdDeviceAt(failedIndex);
+    if (dev && dev->model) snprintf(model, sizeof model, "%s", dev->model->name);
+    if (dev) snprintf(port, sizeof port, "%s", dev->portName);
     DvrCloseAllHandles();
     DvrMmapClose();
-    return ReportOpenFailure(rc, failedIndex);
+    return ReportOpenFailure(rc, model, port);
   }
   for (int i = 0; i < count; i++) ArmDevice(i);
 
