@@ -12,8 +12,12 @@
 #   3. Starts its own Xvfb display, a persistent detached wineserver and the Wine
 #      services, and exports DISPLAY, WINEPREFIX, WINEARCH, WINEDEBUG, GYX_RUN_DIR,
 #      GYX_MODEM_DIR and (when $GYX_MODEM_SHIM exists) LD_PRELOAD.
+#   Calling it again while up does nothing; when it fails it leaves nothing
+#   running, restores the caller's variables and keeps its logs.
 # gyx_wine_down
-#   Stops Wine and Xvfb and removes $GYX_RUN_DIR unless GYX_KEEP_RUN is set.
+#   Stops Wine, the Linux programs the Win32 test harness started, and Xvfb;
+#   removes $GYX_RUN_DIR (only its prefix when the caller supplied an existing
+#   directory) unless GYX_KEEP_RUN is set; restores the caller's variables.
 #
 # Both are quiet: logs go to $GYX_RUN_DIR/*.log; failures print one "wineenv:" line
 # to stderr and return non-zero (never exit: the file is meant to be sourced).
@@ -42,6 +46,18 @@ _gyx_xvfb_ready() { # pid display
     [ "$(tr -d ' \n' <"/tmp/.X$2-lock" 2>/dev/null)" = "$1" ]
 }
 
+# _gyx_xvfb_wait <pid> <display>: up to 10 s for the server to be ready; gives
+# up at once when it has exited (display taken by someone else meanwhile).
+_gyx_xvfb_wait() {
+  local n=100
+  while ((n-- > 0)); do
+    _gyx_xvfb_ready "$1" "$2" && return 0
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
 # _gyx_start_xvfb <dir>: start an Xvfb on the first free display of :90..:120 and
 # record it in <dir>/xvfb.pid and <dir>/xvfb.display. A display whose lock file or
 # socket exists belongs to someone else; losing a race for a free one (Xvfb exits
@@ -54,7 +70,7 @@ _gyx_start_xvfb() {
     # display away from a run that is still shutting down.
     pid=$(setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp \
             </dev/null >>"$dir/xvfb.log" 2>&1 & echo $!)
-    if _gyx_wait_until 100 _gyx_xvfb_ready "$pid" "$n"; then
+    if _gyx_xvfb_wait "$pid" "$n"; then
       echo "$pid" >"$dir/xvfb.pid"
       echo "$n" >"$dir/xvfb.display"
       return 0
@@ -98,7 +114,9 @@ _gyx_base_prefix() {
     [ -f "$base/.gyx-ready" ] && exit 0
     rm -rf "$base"
     build=$(mktemp -d "$cache/.build.XXXXXX") || exit 1
-    _gyx_build_base "$build" "$base"
+    # Without the lock's descriptor: a Wine or X process that outlived the build
+    # would hold the lock for everyone.
+    _gyx_build_base "$build" "$base" 9>&-
     rc=$?
     [ $rc -eq 0 ] && rm -rf "$build" ||
       _gyx_err "building the base Wine prefix failed; logs kept in $build"
@@ -176,31 +194,53 @@ _gyx_restore_env() {
 }
 
 gyx_wine_up() {
-  local base prefix shim
   # Already up in this shell and still alive: nothing to do.
   if [ -n "${_GYX_WINE_UP:-}" ] && [ -n "${GYX_RUN_DIR:-}" ] &&
      _gyx_xvfb_ready "$(cat "$GYX_RUN_DIR/xvfb.pid" 2>/dev/null)" "${DISPLAY#:}"; then
     return 0
   fi
+  [ -n "${_GYX_WINE_UP:-}" ] || _gyx_save_env
+  if _gyx_up; then
+    _GYX_WINE_UP=1
+    return 0
+  fi
+  # Leave nothing running and the caller's environment as it was; keep the logs.
+  if [ -n "${GYX_RUN_DIR:-}" ] && [ -d "$GYX_RUN_DIR" ]; then
+    [ -d "$GYX_RUN_DIR/prefix" ] && WINEPREFIX=$GYX_RUN_DIR/prefix _gyx_stop_wine
+    _gyx_stop_xvfb "$GYX_RUN_DIR"
+    rm -rf "$GYX_RUN_DIR/prefix"
+    printf 'wineenv: logs kept in %s\n' "$GYX_RUN_DIR" >&2
+  fi
+  _gyx_restore_env
+  return 1
+}
+
+_gyx_up() {
+  local base prefix shim
   command -v wine >/dev/null && command -v wineserver >/dev/null && command -v Xvfb >/dev/null ||
     { _gyx_err "wine, wineserver and Xvfb must be installed"; return 1; }
   base=$(_gyx_base_prefix) || return 1
 
-  [ -n "${_GYX_WINE_UP:-}" ] || _gyx_save_env
   if [ -z "${GYX_RUN_DIR:-}" ]; then
     GYX_RUN_DIR=$(mktemp -d /tmp/gyx-run.XXXXXX) || { _gyx_err "mktemp failed"; return 1; }
+    touch "$GYX_RUN_DIR/.gyx-run"
   fi
   case $GYX_RUN_DIR in
     /*) ;;
     *) GYX_RUN_DIR=$(pwd)/$GYX_RUN_DIR ;;
   esac
+  export GYX_RUN_DIR GYX_MODEM_DIR=$GYX_RUN_DIR/modem
   # The path goes into the registry and into Wine command lines.
   if ! printf '%s' "$GYX_RUN_DIR" | LC_ALL=C grep -qx '[[:print:]]*'; then
     _gyx_err "GYX_RUN_DIR must be printable ASCII: $GYX_RUN_DIR"; return 1
   fi
-  mkdir -p "$GYX_RUN_DIR/modem" || { _gyx_err "cannot create $GYX_RUN_DIR"; return 1; }
-  touch "$GYX_RUN_DIR/.gyx-run"
-  export GYX_RUN_DIR GYX_MODEM_DIR=$GYX_RUN_DIR/modem
+  # A directory this function creates is removed whole by gyx_wine_down (the
+  # ".gyx-run" mark); of a directory the caller already had, only the prefix.
+  if [ ! -d "$GYX_RUN_DIR" ]; then
+    mkdir -p "$GYX_RUN_DIR" && touch "$GYX_RUN_DIR/.gyx-run" ||
+      { _gyx_err "cannot create $GYX_RUN_DIR"; return 1; }
+  fi
+  mkdir -p "$GYX_MODEM_DIR" || { _gyx_err "cannot create $GYX_MODEM_DIR"; return 1; }
   prefix=$GYX_RUN_DIR/prefix
 
   if [ ! -f "$prefix/.gyx-ready" ]; then
@@ -237,11 +277,10 @@ gyx_wine_up() {
   # with its output in the log. ("wineboot -u" would re-install wine.inf every
   # time: 3-4 s for nothing, since the base prefix is booted already.)
   WINEDLLOVERRIDES="mscoree=;mshtml=" \
-    timeout 300 wine wineboot ${GYX_WINEBOOT_ARGS:-} >>"$GYX_RUN_DIR/wineboot.log" 2>&1 </dev/null ||
+    timeout 300 wine wineboot >>"$GYX_RUN_DIR/wineboot.log" 2>&1 </dev/null ||
     { _gyx_err "wineboot failed (see $GYX_RUN_DIR/wineboot.log)"; return 1; }
   _gyx_ports_mapped ||
     { _gyx_err "COM1 is not mapped to $GYX_RUN_DIR/com1 in the registry"; return 1; }
-  _GYX_WINE_UP=1
 }
 
 gyx_wine_down() {
@@ -255,10 +294,10 @@ gyx_wine_down() {
   _gyx_stop_xvfb "$dir"
   if [ -n "${GYX_KEEP_RUN:-}" ]; then
     printf 'wineenv: run directory kept: %s\n' "$dir" >&2
-  elif [ -f "$dir/.gyx-run" ]; then
+  else
     # Give the Linux programs a moment to notice before their directory goes.
     [ -d "$dir/linux" ] && sleep 0.3
-    rm -rf "$dir"
+    if [ -f "$dir/.gyx-run" ]; then rm -rf "$dir"; else rm -rf "$dir/prefix"; fi
   fi
   _gyx_restore_env
   return $rc
@@ -271,7 +310,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     exit 2
   fi
   shift
-  gyx_wine_up || { [ -n "${GYX_RUN_DIR:-}" ] && gyx_wine_down >/dev/null 2>&1; exit 1; }
+  gyx_wine_up || exit 1
   trap 'gyx_wine_down; exit 130' INT TERM
   "$@"
   rc=$?
