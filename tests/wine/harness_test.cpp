@@ -476,9 +476,11 @@ TEST(HarnessEnvironment, ComPortsAreMappedIntoTheRunDirectory) {
 TEST(HarnessEnvironment, LinuxProgramsInheritTheRunVariables) {
   if (GyxRunDir().empty()) GTEST_SKIP() << "not started by scripts/wineenv.sh";
   GyxLinuxProcess p;
-  ASSERT_TRUE(p.Start({"/bin/sh", "-c", "printf '%s|%s' \"$GYX_RUN_DIR\" \"$GYX_MODEM_DIR\""}));
+  ASSERT_TRUE(p.Start(
+      {"/bin/sh", "-c", "printf '%s|%s|%s' \"$GYX_RUN_DIR\" \"$GYX_MODEM_DIR\" \"$LD_PRELOAD\""}));
   ASSERT_TRUE(p.Wait(10000));
-  EXPECT_EQ(p.Output(), GyxRunDir() + "|" + GyxRunDir() + "/modem");
+  // LD_PRELOAD (the modem-line shim, when built) must reach the simulator's side too.
+  EXPECT_EQ(p.Output(), GyxRunDir() + "|" + GyxRunDir() + "/modem|" + GyxGetEnv("LD_PRELOAD"));
 }
 
 TEST(HarnessEnvironment, VirtualDesktopIsConfigured) {

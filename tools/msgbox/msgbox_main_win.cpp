@@ -5,6 +5,9 @@
 // (and pressed), 1 not found, 2 bad usage or the press failed.
 #include "gyxmsgbox.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +43,8 @@ int main(int argc, char** argv) {
     }
   }
   if (!caption) return Usage();
+  // Plain "\n" line ends for the shell scripts that read the text.
+  _setmode(_fileno(stdout), _O_BINARY);
 
   HWND box = GyxWaitMessageBox(caption, timeoutMs);
   if (!box) {

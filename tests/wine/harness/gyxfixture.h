@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-// The executable names the fixture clears: the system's programs and the
-// harness's own child.
+// The executable names the fixture clears (null-terminated): the system's
+// programs and the harness's own tools.
 extern const char* const kGyxSystemPrograms[];
 
 // Kills every process of kGyxSystemPrograms; returns how many were running,
