@@ -94,6 +94,7 @@ void DvrMmapClose(void) {
   if (!g.created) return;
   DWORD w = WaitForSingleObject(g.dvrLock, CHANNEL_LOCK_TIMEOUT);
   int locked = (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED);
+  uint32_t stamp = g.block->stamp;
   g.block->stamp = 0;
   while (g.queues) {
     QueueLink *link = g.queues;
@@ -102,6 +103,9 @@ void DvrMmapClose(void) {
       PostMessageA((HWND)link->window, link->message, (WPARAM)link->slot, NoticeParam(NOTICE_DRIVER_EXIT, 0));
     UnmapQueue(link);
   }
+  /* Applications tell drivers apart by the stamp alone: the next driver's
+   * claim must not fall in the second that named this one. */
+  while ((uint32_t)time(NULL) == stamp) Sleep(50);
   if (locked) ReleaseMutex(g.dvrLock);
   CloseAll();
   g.created = 0;
