@@ -6,7 +6,8 @@
  *   request    times GiGetDeviceInfo calls, one sample each, into --out
  *   idle       holds the device open and waits (driver memory with clients)
  * Options: --device N (index, default 0), --grab 1|0|-1 (exclusive,
- * background, none), --count N, --warmup N, --out PATH, --start-at US
+ * background, none), --front 1 (show the window in front, as the
+ * application in use), --count N, --warmup N, --out PATH, --start-at US
  * (BenchNowUs value to start the timed calls at). Prints "ready" once the
  * device is open, results as "key=value" lines; ends when standard input
  * ends. Exit status 0, 1 when the library failed. */
@@ -16,6 +17,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "bench/benchio.h"
@@ -24,21 +26,34 @@
 #define APP_NAME "Gyrantrix Benchmark"
 
 struct App {
-  GiHandle handle;
-  HWND window;
-  long events;
-  long failures;
+  GiHandle handle = NULL;
+  HWND window = NULL;
+  long events = 0;
+  long failures = 0;
+  std::vector<double> beepUs; /* latency: how long each GiBeep call took */
 };
+
+/* Median and 99th percentile of the beep call times, for the breakdown. */
+static void SayBeepTimes(std::vector<double> *us) {
+  if (us->empty()) return;
+  std::sort(us->begin(), us->end());
+  size_t n = us->size();
+  BenchSay("beeps n=%zu median_us=%.1f p99_us=%.1f", n, (*us)[n / 2], (*us)[(n * 99 + 99) / 100 - 1]);
+}
 
 /* Forward distance from sequence number a to b on the cycle 1..65535. */
 static int SeqDistance(unsigned a, unsigned b) {
   return b >= a ? (int)(b - a) : (int)((b - a - 1) & 0xFFFF);
 }
 
-/* Per-burst counts of the throughput mode. */
+/* Per-burst counts of the throughput mode: events, the records they carried,
+ * and the times of the first and the last (bench.py times the burst from
+ * the moment it sent it to the last). The marker (a button press the
+ * simulator sends once the burst has drained) tells where the records end. */
 struct Burst {
   int open;
   double startUs;
+  double lastUs;
   unsigned firstSeq;
   long events;
   long skips;
@@ -47,7 +62,9 @@ struct Burst {
 static void OnEvent(App *app, const char *mode, const GiGetEventData *d, const GiEvent *ev, Burst *b) {
   app->events++;
   if (strcmp(mode, "latency") == 0) {
+    double t0 = BenchNowUs();
     if (GiBeep(app->handle, "c") != GI_NO_ERROR) app->failures++;
+    app->beepUs.push_back(BenchNowUs() - t0);
     return;
   }
   if (strcmp(mode, "throughput") != 0) return;
@@ -57,8 +74,8 @@ static void OnEvent(App *app, const char *mode, const GiGetEventData *d, const G
     if (!b->open) {
       BenchSay("burst events=0 records=0 us=0 skips=%ld", b->skips);
     } else {
-      BenchSay("burst events=%ld records=%d us=%.0f skips=%ld", b->events, SeqDistance(b->firstSeq, seq),
-               BenchNowUs() - b->startUs, b->skips);
+      BenchSay("burst events=%ld records=%d us=%.0f skips=%ld first=%.0f last=%.0f", b->events,
+               SeqDistance(b->firstSeq, seq), b->lastUs - b->startUs, b->skips, b->startUs, b->lastUs);
     }
     memset(b, 0, sizeof *b);
     return;
@@ -68,6 +85,7 @@ static void OnEvent(App *app, const char *mode, const GiGetEventData *d, const G
     b->startUs = BenchNowUs();
     b->firstSeq = seq;
   }
+  b->lastUs = BenchNowUs();
   b->events++;
 }
 
@@ -138,7 +156,6 @@ int main(int argc, char **argv) {
   }
   BenchWatchStdin();
   App app;
-  memset(&app, 0, sizeof app);
   if (GiInitialize() != GI_NO_ERROR) {
     fprintf(stderr, "gyxbench_app: GiInitialize: %s\n", GiErrorString(GiLastError));
     return 1;
@@ -147,6 +164,8 @@ int main(int argc, char **argv) {
   int32_t index = atoi(BenchArg(argc, argv, "--device", "0"));
   int32_t grab = atoi(BenchArg(argc, argv, "--grab", "-1"));
   app.window = (HWND)BenchMakeWindow("GyrantrixBenchApp");
+  if (app.window && atoi(BenchArg(argc, argv, "--front", "0")) && !BenchShowInFront(app.window))
+    fprintf(stderr, "gyxbench_app: the window did not come to the front\n");
   GiOpenData od;
   GiOpenWinInit(&od, app.window);
   if (app.window) app.handle = GiOpen(APP_NAME, GiDeviceIndex(index), NULL, GI_EVENT_MODE, &od);
@@ -161,6 +180,7 @@ int main(int argc, char **argv) {
       if (rc == 0) WaitForSingleObject((HANDLE)BenchStopEvent(), INFINITE);
     } else {
       Pump(&app, mode);
+      SayBeepTimes(&app.beepUs);
       BenchSay("events=%ld failures=%ld", app.events, app.failures);
       rc = 0;
     }

@@ -24,6 +24,9 @@ void *BenchStopEvent(void);
 
 /* A hidden top-level window of class name with DefWindowProc, or null. */
 void *BenchMakeWindow(const char *name);
+/* Shows the window and brings it to the front, as a user's application in
+ * use is; 1 once it is the foreground window (waits up to 2 s), else 0. */
+int BenchShowInFront(void *window);
 
 /* Writes one sample per line (microseconds, one decimal) to a Windows or
  * Z:\ path; 0, or -1. */

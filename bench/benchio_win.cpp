@@ -70,6 +70,20 @@ void *BenchMakeWindow(const char *name) {
   return CreateWindowExA(0, name, name, WS_OVERLAPPED, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
 }
 
+int BenchShowInFront(void *window) {
+  HWND w = (HWND)window;
+  SetWindowPos(w, HWND_TOP, 40, 40, 240, 120, SWP_SHOWWINDOW);
+  SetForegroundWindow(w);
+  /* The foreground can read NULL for a moment during the switch. */
+  for (int i = 0; i < 200; i++) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (GetForegroundWindow() == w) return 1;
+    Sleep(10);
+  }
+  return 0;
+}
+
 int BenchWriteSamples(const char *path, const double *us, int count) {
   FILE *f = fopen(path, "w");
   if (!f) return -1;

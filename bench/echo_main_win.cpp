@@ -1,12 +1,17 @@
-/* echo_main_win.cpp — gyxbench_echo COMn: the bare Win32 baseline of the
- * latency loop. It opens the port as the driver does (overlapped, 9600 8N1,
- * reads that return at once), waits for the comm event, reads what came,
- * and for every CR (the end of a packet) writes one byte back. The
- * simulator's latency rounds time it exactly as they time the driver and a
- * library client. Prints "ready", then "echoes=N" when standard input ends. */
+/* echo_main_win.cpp — gyxbench_echo COMn [--wake event|read]: the bare
+ * Win32 baseline of the latency loop. It opens the port as the driver does
+ * (overlapped, 9600 8N1, reads that return at once), waits for input, reads
+ * what came, and for every CR (the end of a packet) writes one byte back.
+ * The simulator's latency rounds time it exactly as they time the driver
+ * and a library client.
+ *   --wake event  (default) WaitCommEvent(EV_RXCHAR), then ReadFile
+ *   --wake read   an overlapped ReadFile, which Wine leaves pending until
+ *                 bytes arrive: the wake-up the driver uses under Wine
+ * Prints "ready", then "echoes=N" when standard input ends. */
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include "bench/benchio.h"
 
@@ -55,12 +60,13 @@ int main(int argc, char **argv) {
   writeOv.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   BenchSay("ready");
 
+  const int byEvent = strcmp(BenchArg(argc, argv, "--wake", "event"), "read") != 0;
   long echoes = 0;
   int ok = 1;
   while (ok == 1 && !BenchStopped()) {
     DWORD mask = 0, n = 0;
     ResetEvent(waitOv.hEvent);
-    if (!WaitCommEvent(port, &mask, &waitOv)) {
+    if (byEvent && !WaitCommEvent(port, &mask, &waitOv)) {
       if (GetLastError() != ERROR_IO_PENDING) break;
       ok = Finish(port, &waitOv, &n);
       if (ok != 1) break;

@@ -1,0 +1,251 @@
+"""benchtable.py - turns the figures of one bench.py run into the table of
+bench/results.md: each figure with min, median and p99 (samples) or the
+largest run (per-run figures), its target or physical limit, the ratio, and
+a breakdown of where the time goes, computed from the same run."""
+
+import statistics
+
+from benchproc import percentile
+
+WIRE_PACKET_US = 17 * 10 / 9600 * 1e6  # ~17.7 ms: a motion packet, 17 bytes with its usual escape, 10 bits each
+FOUR_PORTS_PACKETS = 220               # what four ports at 9600 baud can carry together, packets/s
+
+
+def num(x, digits=0):
+    if x is None:
+        return "-"
+    if abs(x) >= 100 or digits == 0:
+        return "{:,.0f}".format(x).replace(",", " ")
+    return "{:.{d}f}".format(x, d=digits)
+
+
+def samples_stats(values):
+    if not values:
+        return None
+    return (min(values), statistics.median(values), percentile(values, 99))
+
+
+def runs_stats(values):
+    values = [v for v in values if v is not None]
+    if not values:
+        return None
+    return (min(values), statistics.median(values), max(values))
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+        self.misses = []
+
+    def add(self, part, figure, unit, stats, target="", ratio=None, met=None, digits=0, spread=False):
+        if stats is None:
+            cells = ["-", "-", "-"]
+        else:
+            cells = [num(stats[0], digits), num(stats[1], digits), num(stats[2], digits) + (" (max)" if spread else "")]
+        ratio_text = "" if ratio is None else "{:.2f}".format(ratio)
+        met_text = "" if met is None else ("yes" if met else "**no**")
+        if met is False:
+            self.misses.append(figure)
+        self.rows.append("| %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
+            part, figure, unit, cells[0], cells[1], cells[2], target, ratio_text, met_text))
+
+    def text(self):
+        head = ["| # | figure | unit | min | median | p99 or max | target or limit | ratio | met |",
+                "|---|---|---|---:|---:|---:|---|---:|---|"]
+        return "\n".join(head + self.rows)
+
+
+def render(r, info, args):
+    t = Table()
+    notes = []
+
+    # 1. Latency
+    echo = samples_stats(r.get("echo_us", []))
+    echoread = samples_stats(r.get("echoread_us", []))
+    loop = samples_stats(r.get("loop_us", []))
+    wire = "wire: %s us per packet" % num(WIRE_PACKET_US)
+    if echo:
+        t.add(1, "bare Win32 echo on the virtual null-modem, comm-event wait: packet's last byte out -> first "
+              "byte back (baseline)", "us", echo, wire, echo[1] / WIRE_PACKET_US)
+    if echoread:
+        t.add(1, "the same echo woken by a pending ReadFile, as the driver is under Wine (second baseline)", "us",
+              echoread, wire, echoread[1] / WIRE_PACKET_US)
+    if loop:
+        t.add(1, "device -> driver -> application (in front) -> GiBeep -> driver -> port", "us", loop, wire,
+              loop[1] / WIRE_PACKET_US)
+    for base, name in ((echo, "comm-event echo"), (echoread, "pending-read echo")):
+        if base and loop:
+            added = (loop[0] - base[0], loop[1] - base[1], loop[2] - base[2])
+            t.add(1, "added by driver and library: client minus %s" % name, "us", added, "p99 <= 1 000 us",
+                  added[2] / 1000.0, added[2] <= 1000.0)
+    base = echoread or echo
+    if base and loop:
+        beep = r.get("loop_beep") or []
+        if echo and echoread:
+            notes.append("Latency baselines: the comm-event echo answers in %s us median, spread from %s to %s us "
+                         "(p99): Wine's WaitCommEvent notices input only when it next polls the port. The "
+                         "pending-read echo answers in %s us median: that is the floor of a serial round trip "
+                         "under Wine, and the driver uses this wake-up."
+                         % (num(echo[1]), num(echo[0]), num(echo[2]), num(echoread[1])))
+        if beep:
+            b = beep[0]
+            notes.append("Latency: of the client loop's median %s us the pending-read echo takes %s us (Wine's "
+                         "serial wake-up, read and write). GiBeep, as the application times it, takes %s us "
+                         "median (p99 %s us): the request through the channel (application lock, request "
+                         "semaphore, the driver taking it, reply semaphore). The remaining %s us are the "
+                         "driver's parse, focus check and PostMessage, the application's wake-up and GiGetEvent, "
+                         "and the driver's write of the beep command."
+                         % (num(loop[1]), num(base[1]), num(float(b["median_us"])), num(float(b["p99_us"])),
+                            num(loop[1] - base[1] - float(b["median_us"]))))
+        lost = r.get("echo_lost", 0) + r.get("echoread_lost", 0) + r.get("loop_lost", 0)
+        if lost:
+            notes.append("Latency: %d rounds got no answer within 1 s and are left out." % lost)
+
+    # 2. Throughput
+    post = runs_stats(r.get("post_rates", []))
+    bursts = r.get("bursts", [])
+    if post:
+        t.add(2, "bare PostMessage -> GetMessage across processes (baseline)", "messages/s", post, spread=True)
+    if bursts:
+        rec = runs_stats([b["records"] / (b["us"] / 1e6) for b in bursts if b["us"] > 0])
+        ev = runs_stats([b["events"] / (b["us"] / 1e6) for b in bursts if b["us"] > 0])
+        target = ">= 0.7 x baseline, >= %s/s" % num(20 * FOUR_PORTS_PACKETS)
+        ratio = rec[1] / post[1] if post else None
+        met = rec[1] >= 20 * FOUR_PORTS_PACKETS and (ratio is None or ratio >= 0.7)
+        t.add(2, "pipeline, unpaced device: packets reaching the application (records)", "packets/s", rec,
+              target, ratio, met, spread=True)
+        t.add(2, "pipeline: events after coalescing", "events/s", ev, spread=True)
+        sent = r.get("burst_packets", 0)
+        dropped = runs_stats([100.0 * (sent - b["records"]) / sent for b in bursts]) if sent else None
+        t.add(2, "burst packets not delivered (dropped at the full ring)", "%", dropped, digits=1, spread=True)
+        per = {}
+        for b in bursts:
+            for k, v in b["cpu"].items():
+                per.setdefault(k, []).append(1000.0 * v * 1000.0 / max(1.0, b["records"]))
+        for k in ("driver", "app", "wineserver", "simulator"):
+            if k in per:
+                t.add(2, "CPU per 1 000 delivered packets: %s" % {"app": "application",
+                                                                  "simulator": "simulator (load, same cores)"}.get(k, k),
+                      "ms", runs_stats(per[k]), digits=1, spread=True)
+        if per:
+            wall = 1e6 / rec[1]
+            notes.append("Throughput: per delivered packet the burst took %s us of wall time (from its first "
+                         "byte to its last event) and %s us of CPU in the driver, %s us in the application and %s us "
+                         "in wineserver (medians; CPU counted over the whole burst window). Every packet costs the "
+                         "driver a GetForegroundWindow and a PostMessage and the application a message and a ring "
+                         "read; under Wine each of them is a wineserver round trip. %s"
+                         % (num(wall, 1), num(statistics.median(per.get("driver", [0])), 1),
+                            num(statistics.median(per.get("app", [0])), 1),
+                            num(statistics.median(per.get("wineserver", [0])), 1),
+                            "While the application's 1800-byte ring (34 records) is full the driver drops records "
+                            "and posts their notices, which GiGetEvent skips; %s%% of each burst went that way."
+                            % num(dropped[1], 1) if dropped and dropped[1] > 0 else ""))
+        if r.get("burst_overruns"):
+            notes.append("Throughput: the simulator counted %d overrun bytes (pty full)." % r["burst_overruns"])
+
+    # 3. Request round trip
+    sema = samples_stats(r.get("sema_us", []))
+    semalock = samples_stats(r.get("semalock_us", []))
+    req1 = samples_stats(r.get("req1_us", []))
+    req4 = samples_stats(r.get("req4_us", []))
+    if sema:
+        t.add(3, "bare two-semaphore request/reply between two processes (baseline)", "us", sema)
+        t.add(3, "bare request/reply: round trips", "per s", runs_stats(r.get("sema_rates", [])), spread=True)
+    if semalock:
+        t.add(3, "breakdown: the same with a named mutex held around it (the channel's application lock)", "us",
+              semalock, ratio=semalock[1] / sema[1] if sema else None)
+    for key, stats, who in (("req1", req1, "one application"), ("req4", req4, "four applications at once")):
+        if not stats:
+            continue
+        ratio = stats[1] / sema[1] if sema else None
+        t.add(3, "GiGetDeviceInfo, %s" % who, "us", stats, "median <= 1.3 x baseline", ratio,
+              ratio is not None and ratio <= 1.3)
+        t.add(3, "GiGetDeviceInfo, %s: requests" % who, "per s", runs_stats(r.get(key + "_rates", [])),
+              spread=True)
+    if sema and semalock and req1:
+        notes.append("Requests: the bare two-semaphore exchange takes %s us median; holding a mutex around it, as "
+                     "the channel holds its application lock from request to reply, makes it %s us (two more "
+                     "wineserver round trips); GiGetDeviceInfo takes %s us: the lock accounts for %s us of the "
+                     "%s us it adds, the driver's wake-up through MsgWaitForMultipleObjects and its handling for "
+                     "the rest. With four applications each request also waits for the lock while the others' "
+                     "requests are served (median %s us)."
+                     % (num(sema[1]), num(semalock[1]), num(req1[1]), num(semalock[1] - sema[1]),
+                        num(req1[1] - sema[1]), num(req4[1]) if req4 else "-"))
+
+    # 4. Parser
+    parser = r.get("parser", {})
+    for name in sorted(parser):
+        vals = parser[name]
+        label = name.replace("BM_QuorvanelParse/", "Quorvanel parser, ").replace("type:1", "2200").replace(
+            "type:2", "3200").replace("/read:", ", reads of ").replace("/min_time:0.500", "") + " bytes"
+        if None in vals:
+            t.add(4, label + " (the parser's events did not match the stream)", "MB/s", None)
+            continue
+        s = runs_stats(vals)
+        t.add(4, label, "MB/s", s, ">= 100 MB/s (wire: 0.001)", s[1] / 100.0, s[1] >= 100.0, spread=True)
+
+    # 5. Cost at rest and at work
+    idle = runs_stats(r.get("idleprog_cpu", []))
+    if idle:
+        t.add(5, "idle Win32 program (window, 250 ms message wait): CPU (baseline)", "% of a core", idle, digits=2,
+              spread=True)
+        t.add(5, "wineserver while only the idle program runs", "% of a core",
+              runs_stats(r.get("idleprog_wineserver_cpu", [])), digits=2, spread=True)
+    drv_idle = runs_stats(r.get("driver_idle_cpu", []))
+    if drv_idle:
+        t.add(5, "driver at rest, four devices open, no traffic: CPU", "% of a core", drv_idle, "idle program",
+              drv_idle[1] / idle[1] if idle and idle[1] else None, digits=2, spread=True)
+        t.add(5, "wineserver while the driver rests", "% of a core",
+              runs_stats(r.get("driver_idle_wineserver_cpu", [])), digits=2, spread=True)
+    work = runs_stats(r.get("driver_work_cpu", []))
+    if work:
+        rate = r["work_packets"] / r["work_seconds"] if r.get("work_seconds") else None
+        t.add(5, "driver at work, four devices at full 9600 baud (%s packets/s): CPU" % num(rate), "% of a core",
+              work, "idle program", work[1] / idle[1] if idle and idle[1] else None, digits=1, spread=True)
+        ws = runs_stats(r.get("driver_work_wineserver_cpu", []))
+        t.add(5, "wineserver while the driver works", "% of a core", ws, digits=1, spread=True)
+        t.add(5, "each of the four clients taking the events", "% of a core",
+              runs_stats(r.get("driver_work_app_cpu", [])), digits=1, spread=True)
+        bytes_per_s = 4 * 960.0
+        notes.append("At work: four ports at 9600 baud bring %s bytes/s, and at that pace every byte arrives alone "
+                     "and wakes the driver: %s us of driver CPU and %s us of wineserver CPU per byte (medians), "
+                     "against %s us per event delivered to the clients. The cost is the per-byte wake-up (comm "
+                     "event or pending read, ReadFile, re-arming), each step a wineserver round trip."
+                     % (num(bytes_per_s), num(work[1] / 100.0 * 1e6 / bytes_per_s, 1),
+                        num(ws[1] / 100.0 * 1e6 / bytes_per_s, 1) if ws else "-",
+                        num(work[1] / 100.0 * 1e6 / rate, 1) if rate else "-"))
+
+    def kib(values):
+        values = [v / 1024.0 for v in (values or []) if v]
+        return (min(values), statistics.median(values), max(values)) if values else None
+
+    def one(v):
+        return (v, v, v) if v else None
+
+    t.add(5, "idle program memory: commit (Win32 PagefileUsage)", "KiB", kib(r.get("idleprog_commit")), spread=True)
+    t.add(5, "idle program memory: Linux private pages", "KiB", one(r.get("idleprog_linux_private")))
+    t.add(5, "driver memory at rest: commit (Win32 PagefileUsage)", "KiB", kib(r.get("driver_commit_idle")),
+          "idle program", None, spread=True)
+    t.add(5, "driver memory at rest: Linux private pages", "KiB", one(r.get("driver_linux_private_idle")))
+    t.add(5, "driver memory with eight applications attached: commit", "KiB", kib(r.get("driver_commit_8apps")),
+          spread=True)
+    t.add(5, "driver memory with eight applications attached: Linux private pages", "KiB",
+          one(r.get("driver_linux_private_8apps")))
+
+    load = info.get("load", (0, 0, 0))
+    out = ["# Benchmark results", "",
+           "Measured on %s (%d cores), Linux %s, %s, on %s; load average at the start %.2f / %.2f / %.2f "
+           "(a shared machine: other work ran beside it). %d runs of every measurement; the whole run took %s s."
+           % (info.get("cpu"), info.get("cores", 0), info.get("kernel"), info.get("wine"), info.get("date"),
+              load[0], load[1], load[2], info.get("runs", 0), num(info.get("seconds", 0))),
+           "",
+           "Samples (us) show min, median and p99 over every sample of every run; per-run figures (rates, CPU, "
+           "memory) show min, median and the largest run. The ratio is the median against the target or limit "
+           "(latency: the added p99 against 1 ms; throughput: against the baseline).",
+           "",
+           t.text(), ""]
+    if notes:
+        out += ["## Where the time goes (measured in the same run)", ""] + ["- " + n for n in notes] + [""]
+    if t.misses:
+        out += ["Figures that miss their target in this run: " + "; ".join(t.misses) + ".", ""]
+    return "\n".join(out)
