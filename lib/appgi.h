@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include "gyrantrix.h"
+
 /* Library code for a transport status (0 for 0). */
 int32_t AppMapStatus(int32_t status);
 
@@ -30,5 +32,11 @@ static inline void AppPutWord(uint8_t *p, uint32_t v) {
 static inline uint32_t AppGetWord(const uint8_t *p) {
   return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
+
+/* The open request as the driver reads it: name length, name (nameSize
+ * bytes with its NUL), device ID, mask present (1), mask, mode, open data,
+ * event type mask. req holds nameSize + 36 bytes; returns the length. */
+int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId, const GiTypeMask *mask,
+                      int32_t mode, const GiOpenData *data, uint32_t eventMask);
 
 #endif

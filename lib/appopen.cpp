@@ -29,10 +29,8 @@ static void ForgetDriverHandle(uint32_t driverHandle) {
   AppRequest(REQ_CLOSE, arg, sizeof arg);
 }
 
-/* The open request: name length, name, device ID, mask present, mask, mode,
- * open data, event type mask. */
-static int32_t BuildRequest(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId,
-                            const GiTypeMask *mask, int32_t mode, const GiOpenData *data) {
+int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId, const GiTypeMask *mask,
+                      int32_t mode, const GiOpenData *data, uint32_t eventMask) {
   uint8_t *p = req;
   AppPutWord(p, (uint32_t)nameSize), p += 4;
   memcpy(p, name, (size_t)nameSize), p += nameSize;
@@ -42,7 +40,7 @@ static int32_t BuildRequest(uint8_t *req, const char *name, int32_t nameSize, in
   AppPutWord(p, (uint32_t)mode), p += 4;
   AppPutWord(p, data->window), p += 4;
   AppPutWord(p, data->reserved), p += 4;
-  AppPutWord(p, 31), p += 4; /* every event type, 1 to 5 */
+  AppPutWord(p, eventMask), p += 4;
   return (int32_t)(p - req);
 }
 
@@ -82,7 +80,7 @@ GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t
     goto fail;
   }
   {
-    int32_t length = BuildRequest(req, appName, nameSize, deviceId, mask, mode, data);
+    int32_t length = AppEncodeOpen(req, appName, nameSize, deviceId, mask, mode, data, 31); /* all five types */
     code = AppRequestReply(REQ_OPEN, req, length, reply, sizeof reply);
   }
   if (code != GI_NO_ERROR) {

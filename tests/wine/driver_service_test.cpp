@@ -101,7 +101,9 @@ TEST_F(DriverService, AnswersEveryQueryCode) {
   for (auto &m : modes) {
     ASSERT_EQ(RawCall(REQ_GET_DATA_MODE, RawRequest().Word(m.id), true, &r), 8);
     EXPECT_EQ(RawWord(r, 0), m.status) << m.id;
-    if (m.status == 0) EXPECT_EQ(RawWord(r, 1), m.mode);
+    if (m.status == 0) {
+      EXPECT_EQ(RawWord(r, 1), m.mode);
+    }
   }
   ASSERT_EQ(RawCall(REQ_VERSION, RawRequest().Word(2).Word(0), true, &r), 4);
   EXPECT_EQ(RawWord(r, 0), -1);
@@ -413,10 +415,7 @@ TEST_F(DriverService, ShutdownQuestionWhileAClientHoldsTheDevice) {
   // No: the driver keeps running, exit 3.
   GyxProcess ask;
   ASSERT_TRUE(ask.Start(GyxBinPath("gyxsrv.exe"), "-shutdown"));
-  HWND box = GyxWaitMessageBox("gyxsrv", 15000, ask.Pid());
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(GyxMessageBoxText(box).find("Force driver to shut down?"), std::string::npos);
-  ASSERT_TRUE(GyxPressButton(box, IDNO));
+  ASSERT_TRUE(AnswerBox(ask.Pid(), "Force driver to shut down?", IDNO, false));
   unsigned long code = 0;
   ASSERT_TRUE(ask.Wait(10000, &code));
   EXPECT_EQ(code, 3u);
@@ -428,13 +427,8 @@ TEST_F(DriverService, ShutdownQuestionWhileAClientHoldsTheDevice) {
   // Yes: forced, and the client is told that the driver is gone.
   GyxProcess yes;
   ASSERT_TRUE(yes.Start(GyxBinPath("gyxsrv.exe"), "-shutdown"));
-  box = GyxWaitMessageBox("gyxsrv", 15000, yes.Pid());
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(GyxPressButton(box, IDYES));
-  box = GyxWaitMessageBox("gyxsrv", 15000, yes.Pid());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GyxMessageBoxText(box), "Shut down successful.");
-  ASSERT_TRUE(GyxPressButton(box, IDOK));
+  ASSERT_TRUE(AnswerBox(yes.Pid(), "Force driver to shut down?", IDYES, false));
+  ASSERT_TRUE(AnswerBox(yes.Pid(), "Shut down successful.", IDOK));
   ASSERT_TRUE(yes.Wait(10000, &code));
   EXPECT_EQ(code, 0u);
   ASSERT_TRUE(driver.Wait(15000, &code));

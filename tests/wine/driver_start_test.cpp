@@ -14,10 +14,7 @@ TEST_F(DriverStart, SecondDriverStopsAndFirstKeepsServing) {
   StartDriver();
   GyxProcess second;
   ASSERT_TRUE(second.Start(GyxBinPath("gyxsrv.exe")));
-  HWND box = GyxWaitMessageBox("gyxsrv", 15000, second.Pid());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GyxMessageBoxText(box), "Driver already running.");
-  ASSERT_TRUE(GyxPressButton(box, IDOK));
+  ASSERT_TRUE(AnswerBox(second.Pid(), "Driver already running.", IDOK));
   unsigned long code = 0;
   ASSERT_TRUE(second.Wait(10000, &code));
   EXPECT_EQ(code, 1u);
@@ -39,10 +36,7 @@ TEST_F(DriverStart, SecondDriverQuietShowsNothing) {
 TEST_F(DriverStart, ShutdownWithoutDriver) {
   GyxProcess p;
   ASSERT_TRUE(p.Start(GyxBinPath("gyxsrv.exe"), "-shutdown"));
-  HWND box = GyxWaitMessageBox("gyxsrv", 15000, p.Pid());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GyxMessageBoxText(box), "Driver not running.");
-  ASSERT_TRUE(GyxPressButton(box, IDOK));
+  ASSERT_TRUE(AnswerBox(p.Pid(), "Driver not running.", IDOK));
   unsigned long code = 0;
   ASSERT_TRUE(p.Wait(10000, &code));
   EXPECT_EQ(code, 2u);
@@ -58,10 +52,7 @@ TEST_F(DriverStart, ShutdownStopsTheRunningDriver) {
   StartDriver();
   GyxProcess p;
   ASSERT_TRUE(p.Start(GyxBinPath("gyxsrv.exe"), "-shutdown"));
-  HWND box = GyxWaitMessageBox("gyxsrv", 15000, p.Pid());
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(GyxMessageBoxText(box), "Shut down successful.");
-  ASSERT_TRUE(GyxPressButton(box, IDOK));
+  ASSERT_TRUE(AnswerBox(p.Pid(), "Shut down successful.", IDOK));
   unsigned long code = 99;
   ASSERT_TRUE(p.Wait(10000, &code));
   EXPECT_EQ(code, 0u);

@@ -76,6 +76,18 @@ class DriverTest : public GyxWineTest {
         ms, 50);
   }
 
+  // The driver's box shown by process pid says `text` (or, with whole false,
+  // contains it) and takes the answer `button`.
+  static ::testing::AssertionResult AnswerBox(DWORD pid, const std::string &text, int button, bool whole = true) {
+    HWND box = GyxWaitMessageBox("gyxsrv", 15000, pid);
+    if (!box) return ::testing::AssertionFailure() << "no box from process " << pid;
+    std::string got = GyxMessageBoxText(box);
+    if (whole ? got != text : got.find(text) == std::string::npos)
+      return ::testing::AssertionFailure() << "the box says: " << got;
+    if (!GyxPressButton(box, button)) return ::testing::AssertionFailure() << "button " << button << " not taken";
+    return ::testing::AssertionSuccess();
+  }
+
   // Runs "gyxsrv <args>" to its end; returns its exit code (~0ul if it hung).
   static unsigned long RunDriverCommand(const std::string &args, const std::vector<std::string> &env = {}) {
     GyxProcess p;

@@ -81,6 +81,17 @@ class LibClient : public DriverTest {
     return events;
   }
 
+  // The usual start: a driver on a simulated 2200, the library initialised,
+  // the device opened for a window in front, and its open beep heard.
+  void StartAndOpen(GiHandle *h) {
+    StartDriver();
+    ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
+    MakeFrontWindow();
+    *h = OpenDevice();
+    ASSERT_NE(*h, nullptr) << GiErrorString(GiLastError);
+    Sim("waitcmd BcCc\\r timeout=5000");
+  }
+
   HWND window = nullptr;
   std::vector<int32_t> errors;
 };
@@ -194,12 +205,8 @@ TEST_F(LibClient, ButtonsMotionAndRestArriveAsEvents) {
 }
 
 TEST_F(LibClient, ABurstOfMotionIsFoldedIntoOneEvent) {
-  StartDriver();
-  ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
-  MakeFrontWindow();
-  GiHandle h = OpenDevice();
-  ASSERT_NE(h, nullptr) << GiErrorString(GiLastError);
-  Sim("waitcmd BcCc\\r timeout=5000");
+  GiHandle h = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartAndOpen(&h));
   // Ten packets while the application is busy elsewhere.
   Sim("move 10 0 0 0 0 -10 every=5 count=5");
   Sim("move 30 0 0 0 0 -30 every=5 count=5");
@@ -216,12 +223,8 @@ TEST_F(LibClient, ABurstOfMotionIsFoldedIntoOneEvent) {
 }
 
 TEST_F(LibClient, PollingTakesQueuedEventsThenRepeatsMotionUntilItRests) {
-  StartDriver();
-  ASSERT_EQ(GiInitialize(), GI_NO_ERROR);
-  MakeFrontWindow();
-  GiHandle h = OpenDevice();
-  ASSERT_NE(h, nullptr) << GiErrorString(GiLastError);
-  Sim("waitcmd BcCc\\r timeout=5000");
+  GiHandle h = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartAndOpen(&h));
   GiEvent ev;
   EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NOT_EVENT);
   Sim("move 100 0 0 0 0 0 every=40");

@@ -17,6 +17,7 @@
 #include <string.h>
 
 #include "driver/reqargs.h"
+#include "lib/appgi.h"
 #include "lib/appmmap.h"
 #include "lib/gyrantrix.h"
 #include "lib/reqcodes.h"
@@ -60,16 +61,10 @@ static int Request(int32_t code, const int32_t *words, int n, void *reply, int c
 static int OpenDevice(HWND wnd, int32_t device, int32_t events) {
   const char name[] = "chanclient";
   uint8_t req[128];
-  int32_t n = (int32_t)sizeof name, at = 0;
-  ReqPutWord(req + at, n), at += 4;
-  memcpy(req + at, name, (size_t)n), at += n;
-  ReqPutWord(req + at, device), at += 4;
-  ReqPutWord(req + at, 1), at += 4;
-  memset(req + at, 0xFF, 8), at += 8;
-  ReqPutWord(req + at, 1), at += 4;
-  ReqPutWord(req + at, (int32_t)(intptr_t)wnd), at += 4;
-  ReqPutWord(req + at, 0), at += 4;
-  ReqPutWord(req + at, events), at += 4;
+  GiTypeMask mask;
+  memset(mask.bits, 0xFF, sizeof mask.bits);
+  GiOpenData od = {(uint32_t)(uintptr_t)wnd, 0};
+  int32_t at = AppEncodeOpen(req, name, (int32_t)sizeof name, device, &mask, 1, &od, (uint32_t)events);
   int32_t reply[5] = {0};
   if (AppMmapSend(REQ_OPEN, req, at, 1) != 0) return -1;
   int got = AppMmapReceive(reply, sizeof reply);

@@ -5,6 +5,7 @@
 
 #include "driver/reqargs.h"
 #include "gyxwait.h"
+#include "lib/appgi.h"
 #include "lib/reqcodes.h"
 
 RawRequest &RawRequest::Word(int32_t v) {
@@ -36,12 +37,13 @@ int32_t RawWord(const std::vector<uint8_t> &reply, size_t i) {
 }
 
 RawOpen RawOpenDevice(HWND window, int32_t device, int32_t eventMask, const char *name) {
-  RawRequest req;
   int32_t n = (int32_t)strlen(name) + 1;
-  uint8_t mask[8];
-  memset(mask, 0xFF, sizeof mask);
-  req.Word(n).Bytes(name, (size_t)n).Word(device).Word(1).Bytes(mask, 8).Word(1);
-  req.Word((int32_t)(intptr_t)window).Word(0).Word(eventMask);
+  GiTypeMask mask;
+  memset(mask.bits, 0xFF, sizeof mask.bits);
+  GiOpenData od = {(uint32_t)(uintptr_t)window, 0};
+  RawRequest req;
+  req.data.resize((size_t)n + 36);
+  req.data.resize((size_t)AppEncodeOpen(req.data.data(), name, n, device, &mask, 1, &od, (uint32_t)eventMask));
   std::vector<uint8_t> reply;
   RawOpen r;
   r.rc = RawCall(REQ_OPEN, req, true, &reply);
