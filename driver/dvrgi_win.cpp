@@ -3,6 +3,7 @@
  * Called by the request service; every failure is logged here, once. */
 #include <windows.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -16,8 +17,7 @@ static const char kVersionText[] = "Gyrantrix Driver version 8.0";
 static const char kDateText[] = "January 31, 1997";
 
 static void CopyText(char *dst, const char *src) { /* 128-byte fields, 127 kept */
-  strncpy(dst, src ? src : "", 127);
-  dst[127] = '\0';
+  snprintf(dst, 128, "%.127s", src ? src : "");
 }
 
 static int Initialised(void) { return UdDeviceCount() >= 0; }

@@ -25,12 +25,7 @@ static struct {
   int32_t lastStatus;
 } g;
 
-static int Fail(const char *file, int line, int status) {
-  g.lastStatus = status;
-  GiLogError(file, line, status);
-  return status;
-}
-#define FAIL(s) Fail(__FILE__, __LINE__, (s))
+#define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
 
 int32_t DvrMmapLastStatus(void) { return g.lastStatus; }
 

@@ -24,13 +24,7 @@ static struct {
   int32_t lastStatus;
 } g;
 
-/* Every failure is recorded once, where it arises. */
-static int Fail(const char *file, int line, int status) {
-  g.lastStatus = status;
-  GiLogError(file, line, status);
-  return status;
-}
-#define FAIL(s) Fail(__FILE__, __LINE__, (s))
+#define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
 
 static uint32_t CurrentStamp(void) { return *(volatile uint32_t *)&g.block->stamp; }
 

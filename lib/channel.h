@@ -90,6 +90,10 @@ typedef struct QueueLink {
   void *window;                  /* driver: the application's window */
 } QueueLink;
 
+/* A transport failure, recorded once where it arises: the side's last
+ * status and the diagnostic log. Returns the status. */
+int ChannelFail(int32_t *lastStatus, const char *file, int line, int status);
+
 /* Points a link's fields into a mapped EventQueue view. */
 void QueueLinkSetView(QueueLink *link, uint8_t *view, int32_t ringSize);
 

@@ -1,6 +1,13 @@
-/* queuelink.cpp — filling a queue link from a mapped EventQueue view, the
- * same on the driver's side and the application's. */
+/* chancommon.cpp — what both halves of the channel do alike: fill a queue
+ * link from a mapped EventQueue view, and record a failure. */
 #include "channel.h"
+#include "gyrantrix.h"
+
+int ChannelFail(int32_t *lastStatus, const char *file, int line, int status) {
+  *lastStatus = status;
+  GiLogError(file, line, status);
+  return status;
+}
 
 void QueueLinkSetView(QueueLink *link, uint8_t *view, int32_t ringSize) {
   link->view = view;
