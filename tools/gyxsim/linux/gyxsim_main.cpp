@@ -252,25 +252,25 @@ static void Transmit(Sim *sim, int64_t nowNs)
 {
     uint8_t b;
     if (sim->byteNs == 0) {
-        // Unpaced: everything due goes in writes of up to 4 KiB, not one
-        // system call per byte (a burst of 16 KiB would otherwise cost the
-        // simulator more CPU than the program it feeds).
-        uint8_t chunk[4096];
-        for (;;) {
+        // Unpaced: as fast as the pty takes the bytes, in writes of up to
+        // 4 KiB. What it cannot take yet stays queued until it has room
+        // (the loop waits for POLLOUT): a burst measures the reader, it
+        // does not lose bytes the way a real line at a fixed speed would.
+        SimTx *tx = &sim->engine.tx;
+        while (tx->sent < tx->queued) {
+            uint8_t chunk[4096];
             int n = 0;
-            while (n < (int)sizeof chunk && SimTxNext(&sim->engine, &chunk[n])) {
-                SimTxAdvance(&sim->engine);
+            while (n < (int)sizeof chunk && tx->sent + (uint64_t)n < tx->queued) {
+                chunk[n] = tx->ring[(tx->sent + (uint64_t)n) % SIM_TX_MAX];
                 n++;
             }
-            if (n == 0)
-                return;
             ssize_t w = write(sim->pty.master, chunk, (size_t)n);
-            if (w < n) {
-                int lost = n - (w > 0 ? (int)w : 0);
-                sim->overruns += (uint64_t)lost;
-                LogLine(sim, "overrun: %d bytes lost (%s)", lost, w < 0 ? strerror(errno) : "short write");
-            }
+            for (ssize_t i = 0; i < w; i++)
+                SimTxAdvance(&sim->engine);
+            if (w < n)
+                return;
         }
+        return;
     }
     while (SimTxNext(&sim->engine, &b)) {
         if (sim->byteNs > 0) {
@@ -318,8 +318,8 @@ static int64_t NextWakeNs(Sim *sim, int64_t nowNs)
             wake = us * 1000;
     }
     uint8_t b;
-    if (SimTxNext(&sim->engine, &b) && sim->lineFreeNs < wake)
-        wake = sim->lineFreeNs;
+    if (SimTxNext(&sim->engine, &b) && sim->byteNs > 0 && sim->lineFreeNs < wake)
+        wake = sim->lineFreeNs; // unpaced bytes wait for POLLOUT instead
     return wake;
 }
 
@@ -425,7 +425,11 @@ static void Run(Sim *sim)
         struct pollfd fds[3 + SIM_SOURCE_MAX];
         SimSource *owner[3 + SIM_SOURCE_MAX];
         int n = 0;
-        fds[n] = {sim->pty.master, POLLIN, 0};
+        uint8_t due;
+        short ptyEvents = POLLIN;
+        if (sim->byteNs == 0 && SimTxNext(&sim->engine, &due))
+            ptyEvents |= POLLOUT; // unpaced bytes the pty had no room for
+        fds[n] = {sim->pty.master, ptyEvents, 0};
         owner[n++] = nullptr;
         fds[n] = {sim->sigFd, POLLIN, 0};
         owner[n++] = nullptr;
