@@ -371,18 +371,25 @@ def main():
     ap.add_argument("--phases", default="ABCN", help="which phases to run")
     ap.add_argument("--out", default=os.path.join(ROOT, "bench", "results.md"), help="table file to write")
     ap.add_argument("--json", default=None, help="also write the raw figures here")
+    ap.add_argument("--from-json", default=None, help="render the table from a file --json wrote, measuring nothing")
     args = ap.parse_args()
-    run = Run(args)
-    started = time.monotonic()
-    info = machine()
-    for phase in args.phases:
-        getattr(run, {"A": "phase_a", "B": "phase_b", "C": "phase_c", "N": "phase_native"}[phase])()
-    info["seconds"] = time.monotonic() - started
-    info["runs"] = args.runs
-    if args.json:
-        with open(args.json, "w") as f:
-            json.dump({"machine": info, "results": run.results}, f)
-    text = benchtable.render(run.results, info, args)
+    if args.from_json:
+        with open(args.from_json) as f:
+            saved = json.load(f)
+        info, results = saved["machine"], saved["results"]
+    else:
+        run = Run(args)
+        started = time.monotonic()
+        info = machine()
+        for phase in args.phases:
+            getattr(run, {"A": "phase_a", "B": "phase_b", "C": "phase_c", "N": "phase_native"}[phase])()
+        info["seconds"] = time.monotonic() - started
+        info["runs"] = args.runs
+        results = run.results
+        if args.json:
+            with open(args.json, "w") as f:
+                json.dump({"machine": info, "results": results}, f)
+    text = benchtable.render(results, info, args)
     print(text)
     with open(args.out, "w") as f:
         f.write(text)

@@ -83,9 +83,9 @@ def render(r, info, args):
         beep = r.get("loop_beep") or []
         if echo and echoread:
             notes.append("Latency baselines: the comm-event echo answers in %s us median, spread from %s to %s us "
-                         "(p99): Wine's WaitCommEvent notices input only when it next polls the port. The "
-                         "pending-read echo answers in %s us median: that is the floor of a serial round trip "
-                         "under Wine, and the driver uses this wake-up."
+                         "(p99): Wine's comm-event wait is slow and uneven to notice input. The pending-read echo "
+                         "answers in %s us median: that is the floor of a serial round trip under Wine, and the "
+                         "driver uses this wake-up, so the added latency is read against it."
                          % (num(echo[1]), num(echo[0]), num(echo[2]), num(echoread[1])))
         if beep:
             b = beep[0]
@@ -118,28 +118,39 @@ def render(r, info, args):
         sent = r.get("burst_packets", 0)
         dropped = runs_stats([100.0 * (sent - b["records"]) / sent for b in bursts]) if sent else None
         t.add(2, "burst packets not delivered (dropped at the full ring)", "%", dropped, digits=1, spread=True)
+        handled = runs_stats([(b["records"] + b["skips"]) / (b["us"] / 1e6) for b in bursts if b["us"] > 0])
+        t.add(2, "breakdown: messages the application took off its queue (one per packet: its record, or the "
+              "notice of its drop)", "messages/s", handled, "baseline", handled[1] / post[1] if post else None,
+              spread=True)
         per = {}
         for b in bursts:
             for k, v in b["cpu"].items():
-                per.setdefault(k, []).append(1000.0 * v * 1000.0 / max(1.0, b["records"]))
+                per.setdefault(k, []).append(1000.0 * v * 1000.0 / max(1, sent))
         for k in ("driver", "app", "wineserver", "simulator"):
             if k in per:
-                t.add(2, "CPU per 1 000 delivered packets: %s" % {"app": "application",
+                t.add(2, "CPU per 1 000 packets of the burst: %s" % {"app": "application",
                                                                   "simulator": "simulator (load, same cores)"}.get(k, k),
                       "ms", runs_stats(per[k]), digits=1, spread=True)
         if per:
             wall = 1e6 / rec[1]
-            notes.append("Throughput: per delivered packet the burst took %s us of wall time (from its first "
-                         "byte to its last event) and %s us of CPU in the driver, %s us in the application and %s us "
-                         "in wineserver (medians; CPU counted over the whole burst window). Every packet costs the "
-                         "driver a GetForegroundWindow and a PostMessage and the application a message and a ring "
-                         "read; under Wine each of them is a wineserver round trip. %s"
-                         % (num(wall, 1), num(statistics.median(per.get("driver", [0])), 1),
-                            num(statistics.median(per.get("app", [0])), 1),
-                            num(statistics.median(per.get("wineserver", [0])), 1),
-                            "While the application's 1800-byte ring (34 records) is full the driver drops records "
-                            "and posts their notices, which GiGetEvent skips; %s%% of each burst went that way."
-                            % num(dropped[1], 1) if dropped and dropped[1] > 0 else ""))
+            text = ("Throughput: the application takes %s messages/s off its queue (one per packet), %s x the "
+                    "bare PostMessage -> GetMessage pair. Per packet the driver spent %s us of CPU, the application "
+                    "%s us and wineserver %s us (medians over each burst): the pipeline makes about three "
+                    "wineserver calls per packet in the driver (GetForegroundWindow and PostMessage per event, "
+                    "its share of the reads) and about three in the application (GiGetEvent's PeekMessage "
+                    "look-ahead to fold queued motion, the removal, the wait), against one on each side of the "
+                    "bare pair (counts: README), and wineserver, single-threaded, carries them all."
+                    % (num(handled[1]) if handled else "-",
+                       "{:.2f}".format(handled[1] / post[1]) if handled and post else "-",
+                       num(statistics.median(per.get("driver", [0])), 1),
+                       num(statistics.median(per.get("app", [0])), 1),
+                       num(statistics.median(per.get("wineserver", [0])), 1)))
+            if dropped and dropped[2] > 0:
+                text += (" In bursts where the application fell behind, its 1800-byte ring (34 records) filled and "
+                         "the driver dropped records (up to %s%% of a burst) yet still posted a notice for each, "
+                         "which the application takes off its queue too: dropping does not lighten its load."
+                         % num(dropped[2], 1))
+            notes.append(text)
         if r.get("burst_overruns"):
             notes.append("Throughput: the simulator counted %d overrun bytes (pty full)." % r["burst_overruns"])
 
@@ -163,14 +174,19 @@ def render(r, info, args):
         t.add(3, "GiGetDeviceInfo, %s: requests" % who, "per s", runs_stats(r.get(key + "_rates", [])),
               spread=True)
     if sema and semalock and req1:
-        notes.append("Requests: the bare two-semaphore exchange takes %s us median; holding a mutex around it, as "
-                     "the channel holds its application lock from request to reply, makes it %s us (two more "
-                     "wineserver round trips); GiGetDeviceInfo takes %s us: the lock accounts for %s us of the "
-                     "%s us it adds, the driver's wake-up through MsgWaitForMultipleObjects and its handling for "
-                     "the rest. With four applications each request also waits for the lock while the others' "
-                     "requests are served (median %s us)."
-                     % (num(sema[1]), num(semalock[1]), num(req1[1]), num(semalock[1] - sema[1]),
-                        num(req1[1] - sema[1]), num(req4[1]) if req4 else "-"))
+        notes.append("Requests: the bare two-semaphore exchange takes %s us median; with a named mutex held "
+                     "around it, as the channel holds its application lock from request to reply, %s us: the "
+                     "lock's wait and release are two more wineserver round trips, so any request of this channel "
+                     "costs about %s x the bare exchange before the driver does anything. GiGetDeviceInfo takes "
+                     "%s us, %s x the locked exchange%s. With four applications each request also waits for the "
+                     "lock while the others are served (median %s us), and together they reach about the requests "
+                     "per second of one: the channel serves one request at a time."
+                     % (num(sema[1]), num(semalock[1]), "{:.1f}".format(semalock[1] / sema[1]), num(req1[1]),
+                        "{:.2f}".format(req1[1] / semalock[1]),
+                        ": the driver's own part (its wake-up through MsgWaitForMultipleObjects, the handling) "
+                        "adds %s us" % num(req1[1] - semalock[1]) if req1[1] > semalock[1] * 1.1 else
+                        ": beyond the channel's own kernel-object calls the driver adds next to nothing",
+                        num(req4[1]) if req4 else "-"))
 
     # 4. Parser
     parser = r.get("parser", {})
@@ -183,6 +199,14 @@ def render(r, info, args):
             continue
         s = runs_stats(vals)
         t.add(4, label, "MB/s", s, ">= 100 MB/s (wire: 0.001)", s[1] / 100.0, s[1] >= 100.0, spread=True)
+
+    slow = [n for n, v in parser.items() if None not in v and runs_stats(v)[1] < 100.0]
+    if slow:
+        notes.append("Parser: the reads of 1 byte (what the driver gets at 9600 baud, where each byte comes alone) "
+                     "stay under 100 MB/s. A profile (README) puts about half the time in memchr: every call "
+                     "searches the whole receive buffer for the packet's CR again, so a 16-byte packet fed byte "
+                     "by byte is scanned some 136 bytes. Reads of 256 bytes pass the target four times over; the "
+                     "wire brings 960 bytes/s.")
 
     # 5. Cost at rest and at work
     idle = runs_stats(r.get("idleprog_cpu", []))
