@@ -194,6 +194,24 @@ TEST_F(DriverService, HandleRequestsOnAnOpenAndAClosedHandle) {
   DestroyWindow(w);
 }
 
+TEST_F(DriverService, WriteAndDataModeChangeNothing) {
+  HWND w = RawMakeWindow("service-write");
+  RawOpen o = RawOpenDevice(w);
+  ASSERT_EQ(o.status, 0);
+  Sim("clear");
+  // Raw writes are not supported by the model; a byte count past the data is
+  // a short request. Neither reaches the device.
+  ASSERT_EQ(RawCall(REQ_WRITE, RawRequest().Word(o.handle).Word(3).Bytes("Z\r@", 3), false), 0);
+  ASSERT_EQ(RawCall(REQ_WRITE, RawRequest().Word(o.handle).Word(1000).Bytes("Z\r", 2), false), 0);
+  ASSERT_EQ(RawCall(REQ_SET_DATA_MODE, RawRequest().Word(0).Word(0), false), 0);
+  std::vector<uint8_t> r;
+  ASSERT_EQ(RawCall(REQ_GET_DATA_MODE, RawRequest().Word(0), true, &r), 8);
+  EXPECT_EQ(RawWord(r, 0), 0);
+  EXPECT_EQ(RawWord(r, 1), 1);
+  EXPECT_EQ(SimLog(), "ok 0");
+  DestroyWindow(w);
+}
+
 TEST_F(DriverService, OpenArgumentsAndShortOpen) {
   HWND w = RawMakeWindow("service-open");
   // Data that stop inside the type mask: -13 and no queue made, so the next
