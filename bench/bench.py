@@ -25,7 +25,8 @@ from benchproc import (BenchError, CpuMeter, Sim, WineProc, now_us, parse_pairs,
 import benchtable
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-MOTION = "120 -60 30 10 -10 5"  # no byte of it needs a caret escape
+MOTION = "120 -60 30 10 -10 5"  # no byte of it needs a caret escape: 16 bytes on the wire
+PACKET_SECONDS = 16 * 10 / 9600.0  # one such packet at 9600 8N1
 
 
 class Run:
@@ -250,11 +251,10 @@ class Run:
                                    "work") for k in range(4)]
                 for x in apps:
                     x.expect("ready")
-                pids["apps"] = None
                 seconds = a.idle_seconds * a.runs + 2
-                packets = int(seconds / 0.0177) + 1
+                packets = int(seconds / PACKET_SECONDS) + 1
                 for s in sims.values():
-                    s.send("move %s every=0 count=%d ticks=283" % (MOTION, packets))
+                    s.send("move %s every=0 count=%d ticks=267" % (MOTION, packets))
                 time.sleep(1)
                 meter_pids = dict(pids)
                 for k, x in enumerate(apps):
@@ -270,7 +270,7 @@ class Run:
                 events = [parse_pairs(r[-1]) if r else {} for r in (x.stop() for x in apps)]
                 self.results["work_events"] = sum(int(e.get("events", 0)) for e in events)
                 self.results["work_packets"] = packets * 4
-                self.results["work_seconds"] = packets * 0.0177
+                self.results["work_seconds"] = packets * PACKET_SECONDS
 
             # Memory with eight applications attached (two per device).
             apps = [self.start("gyxbench_app", ["idle", "--device", k % 4], "mem") for k in range(8)]
