@@ -163,10 +163,22 @@ void SimPtyFlushInput(const SimPty *p)
 
 void SimPtyDrain(const SimPty *p, int timeoutMs)
 {
+    // The kernel moves written bytes to the slave's input asynchronously, so
+    // an empty input once may only mean the last bytes are still on their
+    // way: it counts as drained when it stays empty for 10 ms.
+    int emptyFor = 0;
     for (int waited = 0; p->slave >= 0 && waited < timeoutMs; waited += 2) {
         int unread = 0;
-        if (ioctl(p->slave, FIONREAD, &unread) != 0 || unread == 0)
+        if (ioctl(p->slave, FIONREAD, &unread) != 0)
             return;
+        if (unread == 0) {
+            if (emptyFor >= 10)
+                return;
+            emptyFor += 2;
+            usleep(2000);
+            continue;
+        }
+        emptyFor = 0;
         SimLines l;
         SimPtyLines(p, &l);
         if (l.owner < 0 || (l.owner > 0 && !l.dtr))
