@@ -141,6 +141,7 @@ int32_t UdIdentify(UdDevice *dev, const UdProbe *p) {
   uint8_t reply[UD_IDENT_READS * UD_IDENT_READ_SIZE + 1];
   for (int attempt = 0; attempt < UD_IDENT_ATTEMPTS; attempt++) {
     dev->rxCount = 0;
+    dev->rxScanned = 0;
     dev->rxSkip = 0;
     dev->rxDiscard = 0;
     memset(reply, 0, sizeof reply);

@@ -114,6 +114,7 @@ struct UdDevice {
    * byte thrown away, for diagnosis. */
   uint8_t rxBuffer[UD_RX_SIZE];
   int32_t rxCount;
+  int32_t rxScanned;  /* bytes at the front of rxBuffer known to hold no CR */
   int32_t rxSkip;
   int32_t rxDiscard;
   uint32_t rxDropped;

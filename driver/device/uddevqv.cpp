@@ -181,6 +181,7 @@ static void Append(UdDevice *dev, const uint8_t *bytes, int32_t count) {
         continue; /* complete packets the caller has not collected: the newest byte goes */
       dev->rxDropped += UD_RX_SIZE;
       dev->rxCount = 0;
+      dev->rxScanned = 0;
       dev->rxDiscard = b != CR;
       continue;
     }
@@ -191,8 +192,14 @@ static void Append(UdDevice *dev, const uint8_t *bytes, int32_t count) {
 /* One pass: the first complete packet in the buffer is decoded, interpreted
  * and removed. UD_OK when no complete packet is buffered. */
 static int32_t Pass(UdDevice *dev, GiEvent *ev) {
-  const uint8_t *cr = (const uint8_t *)memchr(dev->rxBuffer, CR, (size_t)dev->rxCount);
-  if (cr == NULL) return UD_OK;
+  /* Bytes arrive a few at a time: search only what no earlier pass has. */
+  if (dev->rxScanned < 0 || dev->rxScanned > dev->rxCount) dev->rxScanned = 0;
+  const uint8_t *cr = (const uint8_t *)memchr(dev->rxBuffer + dev->rxScanned, CR,
+                                              (size_t)(dev->rxCount - dev->rxScanned));
+  if (cr == NULL) {
+    dev->rxScanned = dev->rxCount;
+    return UD_OK;
+  }
   int32_t length = (int32_t)(cr - dev->rxBuffer) + 1;
 
   uint8_t decoded[QV_DECODE_SIZE];
@@ -213,6 +220,7 @@ static int32_t Pass(UdDevice *dev, GiEvent *ev) {
       dev->rxSkip = 1;
   }
   dev->rxCount -= consumed;
+  dev->rxScanned = 0;
   memmove(dev->rxBuffer, dev->rxBuffer + consumed, (size_t)dev->rxCount);
   return result;
 }
@@ -252,6 +260,7 @@ static int32_t QvOpen(UdDevice *dev) {
   UdSleep(QV_INIT_PAUSE_MS);
   SendInit(dev);
   dev->rxCount = 0;
+  dev->rxScanned = 0;
   dev->rxSkip = 0;
   dev->rxDiscard = 0;
   dev->dataMode = 1;

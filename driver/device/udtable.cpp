@@ -83,6 +83,7 @@ static void ResetRecord(UdDevice *dev, int32_t index) {
   dev->ident[0] = '\0';
   dev->dataMode = 0;
   dev->rxCount = 0;
+  dev->rxScanned = 0;
   dev->rxSkip = 0;
   dev->rxDiscard = 0;
   dev->rxDropped = 0;

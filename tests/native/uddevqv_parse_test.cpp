@@ -117,6 +117,27 @@ TEST_F(QvParse, TwoButtonPacketsInOneReadGiveTwoEvents) {
   EXPECT_EQ(0, dev->rxCount);
 }
 
+TEST_F(QvParse, ReadsOfAnySizeGiveTheSameEventsAsOneRead) {
+  // The parser remembers how far it has searched for a CR; feeding a mixed
+  // stream in pieces that cut packets anywhere must not lose or change one.
+  const int16_t axes[6] = {5, -6, 7, 100, 300, -300};
+  std::string stream = Bytes("K\x40\x41\r", 4) + Motion(320, axes) + "garbage\r" + Bytes("K\x40\x42\r", 4) +
+                       Motion(160, axes) + Bytes("K\x40\x40\r", 4);
+  std::vector<GiEvent> whole = Feed(stream);
+  ASSERT_EQ(5u, whole.size());
+  for (size_t piece : {1, 2, 3, 5, 7, 11, 16}) {
+    SetUp();
+    dev->lastButtons = 0;
+    std::vector<GiEvent> pieces;
+    for (size_t at = 0; at < stream.size(); at += piece) {
+      std::vector<GiEvent> got = Feed(stream.substr(at, piece));
+      pieces.insert(pieces.end(), got.begin(), got.end());
+    }
+    ASSERT_EQ(whole.size(), pieces.size()) << "pieces of " << piece;
+    for (size_t i = 0; i < whole.size(); i++) EXPECT_EQ(0, memcmp(&whole[i], &pieces[i], 48)) << piece << "/" << i;
+  }
+}
+
 TEST_F(QvParse, MotionPacketAxesAndPeriod) {
   const int16_t axes[6] = {-2, 300, -32768, 32767, 1, -300};
   auto events = Feed(Motion(0x0140, axes)); /* 320 sixteenths of a millisecond */
