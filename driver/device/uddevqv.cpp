@@ -194,8 +194,14 @@ static void Append(UdDevice *dev, const uint8_t *bytes, int32_t count) {
 static int32_t Pass(UdDevice *dev, GiEvent *ev) {
   /* Bytes arrive a few at a time: search only what no earlier pass has. */
   if (dev->rxScanned < 0 || dev->rxScanned > dev->rxCount) dev->rxScanned = 0;
-  const uint8_t *cr = (const uint8_t *)memchr(dev->rxBuffer + dev->rxScanned, CR,
-                                              (size_t)(dev->rxCount - dev->rxScanned));
+  /* Usually a byte or two: a plain loop beats memchr's set-up cost. */
+  const uint8_t *cr = NULL;
+  for (int32_t i = dev->rxScanned; i < dev->rxCount; i++) {
+    if (dev->rxBuffer[i] == CR) {
+      cr = dev->rxBuffer + i;
+      break;
+    }
+  }
   if (cr == NULL) {
     dev->rxScanned = dev->rxCount;
     return UD_OK;
