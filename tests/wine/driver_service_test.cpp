@@ -364,6 +364,29 @@ TEST_F(DriverService, GrabTakesEffectAtTheNextFocusComputation) {
   DestroyWindow(w);
 }
 
+TEST_F(DriverService, ExclusiveSlotRules) {
+  HWND w = RawMakeWindow("service-slots");
+  RawOpen a = RawOpenDevice(w), b = RawOpenDevice(w);
+  ASSERT_EQ(a.status, 0);
+  ASSERT_EQ(b.status, 0);
+  auto grab = [](int32_t handle, int32_t flag) {
+    std::vector<uint8_t> r;
+    EXPECT_EQ(RawCall(REQ_GRAB, RawRequest().Word(handle).Word(flag), true, &r), 4);
+    return RawWord(r, 0);
+  };
+  EXPECT_EQ(grab(a.handle, 0), GI_NO_ERROR);  // background slot
+  EXPECT_EQ(grab(a.handle, 1), GI_FAILED);    // a handle holds one slot at most
+  EXPECT_EQ(grab(a.handle, 0), GI_NO_ERROR);  // asking again for its own slot
+  EXPECT_EQ(grab(b.handle, 0), GI_FAILED);    // taken
+  EXPECT_EQ(grab(b.handle, 1), GI_NO_ERROR);
+  ASSERT_EQ(RawCall(REQ_RELEASE, RawRequest().Word(b.handle), false), 0);
+  EXPECT_EQ(grab(a.handle, 1), GI_FAILED);    // still holds the background slot
+  // Closing the holder frees its slot.
+  ASSERT_EQ(RawCall(REQ_CLOSE, RawRequest().Word(a.handle), false), 0);
+  EXPECT_EQ(grab(b.handle, 0), GI_NO_ERROR);
+  DestroyWindow(w);
+}
+
 TEST_F(DriverService, BackgroundSlotGetsEventsWhenNoClientIsInFront) {
   Client bg;
   ASSERT_TRUE(bg.Start("background", {"--grab", "0"}));
