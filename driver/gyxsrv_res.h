@@ -13,4 +13,6 @@
 #define IDS_UNEXPECTED_DEVICE 9
 #define IDS_BAD_PORT 10
 
+#define IDI_GYXSRV 100
+
 #endif
