@@ -12,7 +12,6 @@
 static HWND gStoredForeground;  /* foreground window of the last computation */
 static HWND gLastAppWindow;     /* last foreground window that gave a device a focus */
 static int gFocusDevice = -1;   /* device the lookup answers for when none is named */
-static DvrHandle *gCurrentHandle;  /* the focus handle the settings side follows */
 
 void DvrFocusReset(void) {
   gStoredForeground = NULL;
@@ -41,7 +40,6 @@ void DvrCloseHandle(DvrHandle *h) {
     dev->focus = NULL;
     dev->motionActive = 0;
   }
-  if (gCurrentHandle == h) gCurrentHandle = NULL;
   dvr::GiClose(h->value);
 }
 
@@ -82,11 +80,8 @@ static int Recompute(HWND w) {
   return any;
 }
 
-/* The settings side follows the focus handle and applies its UI mode. */
-static void NoteFocus(DvrHandle *h) {
-  gCurrentHandle = h;
-  gUiMode = h ? h->uiMode : -1;
-}
+/* The filter follows the UI mode of the focus handle (-1 without one). */
+static void NoteFocus(DvrHandle *h) { gUiMode = h ? h->uiMode : -1; }
 
 DvrHandle *DvrFindFocus(int device) {
   if (UdDeviceCount() <= 0) return NULL;
