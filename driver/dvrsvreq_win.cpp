@@ -6,7 +6,6 @@
 
 #include <string.h>
 
-#include "deliver.h"
 #include "dvrfocus.h"
 #include "dvrgi.h"
 #include "dvrmmap.h"
