@@ -140,10 +140,7 @@ int32_t UdIdentify(UdDevice *dev, const UdProbe *p) {
 
   uint8_t reply[UD_IDENT_READS * UD_IDENT_READ_SIZE + 1];
   for (int attempt = 0; attempt < UD_IDENT_ATTEMPTS; attempt++) {
-    dev->rxCount = 0;
-    dev->rxScanned = 0;
-    dev->rxSkip = 0;
-    dev->rxDiscard = 0;
+    UdResetReceive(dev);
     memset(reply, 0, sizeof reply);
     int32_t length = 0;
     UdComWrite(dev, p->probe, p->probeLength); /* a lost probe shows as silence */
@@ -165,4 +162,11 @@ int32_t UdIdentify(UdDevice *dev, const UdProbe *p) {
   }
   UdComClose(dev);
   return UD_FAIL(UD_NO_DEVICE);
+}
+
+void UdResetReceive(UdDevice *dev) {
+  dev->rxCount = 0;
+  dev->rxScanned = 0;
+  dev->rxSkip = 0;
+  dev->rxDiscard = 0;
 }

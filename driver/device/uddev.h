@@ -204,6 +204,10 @@ int32_t UdSetDataMode(UdDevice *dev, int32_t mode);
  * released = last & ~current; then lastButtons = current. 0 or UD_BAD_ARGUMENT. */
 int32_t UdButtonDelta(UdDevice *dev, GiEvent *ev);
 
+/* Empties the receive buffer and the parser's state around it (the
+ * dropped-byte count stays). */
+void UdResetReceive(UdDevice *dev);
+
 /* Plain sleep of the calling thread (udsleep); returns 0. */
 int32_t UdSleep(int32_t milliseconds);
 

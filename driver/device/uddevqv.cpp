@@ -265,10 +265,7 @@ static int32_t QvOpen(UdDevice *dev) {
   }
   UdSleep(QV_INIT_PAUSE_MS);
   SendInit(dev);
-  dev->rxCount = 0;
-  dev->rxScanned = 0;
-  dev->rxSkip = 0;
-  dev->rxDiscard = 0;
+  UdResetReceive(dev);
   dev->dataMode = 1;
   dev->lastButtons = 0;
   return UD_OK;

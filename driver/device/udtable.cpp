@@ -82,10 +82,7 @@ static void ResetRecord(UdDevice *dev, int32_t index) {
   dev->model = NULL;
   dev->ident[0] = '\0';
   dev->dataMode = 0;
-  dev->rxCount = 0;
-  dev->rxScanned = 0;
-  dev->rxSkip = 0;
-  dev->rxDiscard = 0;
+  UdResetReceive(dev);
   dev->rxDropped = 0;
   dev->lastButtons = 0;
   dev->translation = 1;

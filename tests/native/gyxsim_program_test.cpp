@@ -279,4 +279,48 @@ TEST_F(GyxsimProgram, BadInvocationsAreRefused)
     }
 }
 
+// Unpaced (--baud 0), as the throughput benchmark drives it: a burst queued
+// at once (move every=0) reaches the port whole and in order, and a burst
+// larger than the pty holds waits for the reader instead of losing bytes.
+class GyxsimBurst : public GyxsimProgram {
+protected:
+    void SetUp() override
+    {
+        GyxsimProgram::SetUp();
+        Start({"--baud", "0", "--stdin"});
+        OpenPort();
+    }
+    void Send(const std::string &command)
+    {
+        std::string line = command + "\n";
+        ASSERT_EQ(write(toSim_, line.data(), line.size()), (ssize_t)line.size());
+    }
+    const std::string packet_ = std::string("D\x01\x40\0\x01\0\x02\0\x03\0\x04\0\x05\0\x06\r", 16);
+};
+
+TEST_F(GyxsimBurst, QueuedBurstArrivesWholeAndInOrder)
+{
+    Send("move 1 2 3 4 5 6 every=0 count=600 ticks=320");
+    const std::string bytes = ReadBytes(port_, 600 * 16, 10000);
+    EXPECT_EQ(ReadLine(fromSim_, 5000), "ok bytes=9600");
+    ASSERT_EQ(bytes.size(), 600u * 16u) << Log();
+    for (size_t i = 0; i < 600; i++)
+        ASSERT_EQ(bytes.substr(i * 16, 16), packet_) << "packet " << i;
+    EXPECT_EQ(Log().find("overrun"), std::string::npos);
+}
+
+TEST_F(GyxsimBurst, BurstLargerThanThePtyWaitsForTheReader)
+{
+    Send("move 1 2 3 4 5 6 every=0 count=4000 ticks=320");
+    usleep(300 * 1000);
+    struct pollfd p = {fromSim_, POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 0), 0) << "64000 bytes do not fit the pty: the command is still sending";
+    const std::string bytes = ReadBytes(port_, 64000, 10000);
+    ASSERT_EQ(bytes.size(), 64000u) << Log();
+    for (size_t i = 0; i < 4000; i++)
+        ASSERT_EQ(bytes.substr(i * 16, 16), packet_) << "packet " << i;
+    EXPECT_EQ(ReadLine(fromSim_, 5000), "ok bytes=64000");
+    EXPECT_EQ(Log().find("overrun"), std::string::npos);
+}
+
 } // namespace

@@ -141,20 +141,7 @@ static int ParseOptions(int argc, char **argv, Options *o)
 
 static int ParentGone(int pid)
 {
-    if (pid <= 0)
-        return 0;
-    if (kill(pid, 0) != 0 && errno == ESRCH)
-        return 1;
-    char path[64], stat[256];
-    snprintf(path, sizeof path, "/proc/%d/stat", pid);
-    FILE *f = fopen(path, "r");
-    if (!f)
-        return 1;
-    size_t n = fread(stat, 1, sizeof stat - 1, f);
-    fclose(f);
-    stat[n] = 0;
-    const char *paren = strrchr(stat, ')');
-    return paren && paren[1] == ' ' && paren[2] == 'Z';
+    return pid > 0 && SimProcessGone(pid);
 }
 
 static int AddSource(Sim *sim, int kind, int inFd, int outFd)

@@ -116,7 +116,7 @@ void SimPtyClose(SimPty *p)
     p->slave = p->master = -1;
 }
 
-static int ProcessGone(int pid)
+int SimProcessGone(int pid)
 {
     if (kill(pid, 0) != 0 && errno == ESRCH)
         return 1;
@@ -124,7 +124,7 @@ static int ProcessGone(int pid)
     snprintf(path, sizeof path, "/proc/%d/stat", pid);
     FILE *f = fopen(path, "r");
     if (!f)
-        return 0;
+        return 1;
     size_t n = fread(stat, 1, sizeof stat - 1, f);
     fclose(f);
     stat[n] = 0;
@@ -149,7 +149,7 @@ void SimPtyLines(const SimPty *p, SimLines *out)
     out->dtr = dtr ? 1 : 0;
     out->rts = rts ? 1 : 0;
     out->owner = pid > 0 ? pid : 0;
-    if (pid > 0 && ProcessGone(pid)) {
+    if (pid > 0 && SimProcessGone(pid)) {
         out->dtr = out->rts = 0;
         out->owner = -1;
     }

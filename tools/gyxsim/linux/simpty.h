@@ -21,6 +21,9 @@ int SimPtyLink(SimPty *p, const char *path);
 void SimPtyClose(SimPty *p);
 // Current modem lines (see SimLines) and the slave's speed.
 void SimPtyLines(const SimPty *p, SimLines *out);
+
+// 1 when process pid has ended, is a zombie, or cannot be seen at all.
+int SimProcessGone(int pid);
 // Discards bytes sent to the slave that nobody has read.
 void SimPtyFlushInput(const SimPty *p);
 // Waits up to timeoutMs until the port's holder has read everything sent
