@@ -150,7 +150,8 @@ static int TimeRequests(App *app, int argc, char **argv) {
 
 int main(int argc, char **argv) {
   const char *mode = argc > 1 ? argv[1] : "";
-  if (strcmp(mode, "latency") && strcmp(mode, "throughput") && strcmp(mode, "request") && strcmp(mode, "idle")) {
+  if (strcmp(mode, "latency") && strcmp(mode, "throughput") && strcmp(mode, "request") &&
+      strcmp(mode, "idle")) {
     fprintf(stderr, "usage: gyxbench_app latency|throughput|request|idle [--device N] [--grab 1|0|-1] ...\n");
     return 2;
   }

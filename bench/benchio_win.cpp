@@ -28,8 +28,7 @@ void BenchWaitUntilUs(double us) {
   for (;;) {
     double left = us - BenchNowUs();
     if (left <= 0) return;
-    if (left > 2000)
-      Sleep((DWORD)((left - 1500) / 1000));
+    if (left > 2000) Sleep((DWORD)((left - 1500) / 1000));
     /* else spin: Sleep's granularity is about a millisecond */
   }
 }
@@ -56,9 +55,13 @@ int BenchWatchStdin(void) {
   return 0;
 }
 
-int BenchStopped(void) { return gStopped != 0; }
+int BenchStopped(void) {
+  return gStopped != 0;
+}
 
-void *BenchStopEvent(void) { return gStopEvent; }
+void *BenchStopEvent(void) {
+  return gStopEvent;
+}
 
 void *BenchMakeWindow(const char *name) {
   WNDCLASSA wc;

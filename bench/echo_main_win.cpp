@@ -31,7 +31,8 @@ int main(int argc, char **argv) {
   char name[32];
   snprintf(name, sizeof name, "\\\\.\\%s", argc > 1 ? argv[1] : "COM1");
   if (BenchWatchStdin() != 0) return 1;
-  HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+  HANDLE port =
+      CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
   if (port == INVALID_HANDLE_VALUE) {
     fprintf(stderr, "gyxbench_echo: cannot open %s (error %lu)\n", name, GetLastError());
     return 1;

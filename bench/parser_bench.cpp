@@ -21,9 +21,15 @@ namespace {
 /* The operating system as the parser sees it: writes (the initialisation a
  * device message triggers) succeed and are counted; nothing else is used. */
 int64_t gWrites;
-int32_t ComOpen(UdDevice *) { return 0; }
-int32_t ComClose(UdDevice *) { return 0; }
-int32_t ComRead(UdDevice *, uint8_t *, int32_t) { return 0; }
+int32_t ComOpen(UdDevice *) {
+  return 0;
+}
+int32_t ComClose(UdDevice *) {
+  return 0;
+}
+int32_t ComRead(UdDevice *, uint8_t *, int32_t) {
+  return 0;
+}
 int32_t ComWrite(UdDevice *, const uint8_t *, int32_t count) {
   gWrites++;
   return count;
@@ -35,10 +41,17 @@ int32_t ProfileString(const char *, const char *, const char *def, char *buf, in
   buf[size - 1] = 0;
   return (int32_t)strlen(buf);
 }
-int32_t ProfileSection(const char *, char *, int32_t, const char *) { return 0; }
-int32_t ProfileInt(const char *, const char *, int32_t def, const char *) { return def; }
-int32_t Log(const char *, int32_t, int32_t code) { return code; }
-const UdSystem kSystem = {ComOpen, ComClose, ComRead, ComWrite, SleepMs, ProfileString, ProfileSection, ProfileInt, Log};
+int32_t ProfileSection(const char *, char *, int32_t, const char *) {
+  return 0;
+}
+int32_t ProfileInt(const char *, const char *, int32_t def, const char *) {
+  return def;
+}
+int32_t Log(const char *, int32_t, int32_t code) {
+  return code;
+}
+const UdSystem kSystem = {ComOpen,       ComClose,       ComRead,    ComWrite, SleepMs,
+                          ProfileString, ProfileSection, ProfileInt, Log};
 
 const int64_t kStreamBytes = 8 << 20; /* 8 MiB: about half a million packets */
 

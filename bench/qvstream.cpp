@@ -26,7 +26,9 @@ bool HasEscape(const SimBytes &p) {
   return memchr(p.data, 0x5E, (size_t)p.count) != nullptr;
 }
 
-void Put(std::vector<uint8_t> *out, const uint8_t *b, int n) { out->insert(out->end(), b, b + n); }
+void Put(std::vector<uint8_t> *out, const uint8_t *b, int n) {
+  out->insert(out->end(), b, b + n);
+}
 
 /* Malformed packets, each ending in CR so that framing resumes after it. */
 void PutMalformed(std::vector<uint8_t> *out, int kind, Rng *rng) {
@@ -35,10 +37,18 @@ void PutMalformed(std::vector<uint8_t> *out, int kind, Rng *rng) {
   static const uint8_t kLongButton[] = {'K', 0x40, 0x41, 0x40, 0x0D};
   static const uint8_t kUnknownType[] = {'Q', 'x', 'y', 'z', 0x0D};
   switch (kind) {
-    case 0: Put(out, kBadEscape, sizeof kBadEscape); break;
-    case 1: Put(out, kShortMotion, sizeof kShortMotion); break;
-    case 2: Put(out, kLongButton, sizeof kLongButton); break;
-    case 3: Put(out, kUnknownType, sizeof kUnknownType); break;
+    case 0:
+      Put(out, kBadEscape, sizeof kBadEscape);
+      break;
+    case 1:
+      Put(out, kShortMotion, sizeof kShortMotion);
+      break;
+    case 2:
+      Put(out, kLongButton, sizeof kLongButton);
+      break;
+    case 3:
+      Put(out, kUnknownType, sizeof kUnknownType);
+      break;
     default: { /* line noise: bytes that are neither CR, caret nor a packet type, then CR */
       int n = 3 + (int)(rng->Next() % 20);
       for (int i = 0; i < n; i++) {

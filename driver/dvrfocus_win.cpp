@@ -9,9 +9,9 @@
 #include "dvrmmap.h"
 #include "ui.h"
 
-static HWND gStoredForeground;  /* foreground window of the last computation */
-static HWND gLastAppWindow;     /* last foreground window that gave a device a focus */
-static int gFocusDevice = -1;   /* device the lookup answers for when none is named */
+static HWND gStoredForeground; /* foreground window of the last computation */
+static HWND gLastAppWindow;    /* last foreground window that gave a device a focus */
+static int gFocusDevice = -1;  /* device the lookup answers for when none is named */
 
 void DvrFocusReset(void) {
   gStoredForeground = NULL;
@@ -27,7 +27,8 @@ int DvrDeliver(DvrHandle *h, const GiEvent *ev) {
     put = &zero;
     rule = DeliverRuleFor(GI_ZERO_EVENT);
   }
-  if (DvrMmapPut(h->queue, put->type, put, rule.size) != 0) return GiLogError(__FILE__, __LINE__, TRANS_NO_REPLY_GIVEN);
+  if (DvrMmapPut(h->queue, put->type, put, rule.size) != 0)
+    return GiLogError(__FILE__, __LINE__, TRANS_NO_REPLY_GIVEN);
   return 0;
 }
 
@@ -81,7 +82,9 @@ static int Recompute(HWND w) {
 }
 
 /* The filter follows the UI mode of the focus handle (-1 without one). */
-static void NoteFocus(DvrHandle *h) { gUiMode = h ? h->uiMode : -1; }
+static void NoteFocus(DvrHandle *h) {
+  gUiMode = h ? h->uiMode : -1;
+}
 
 DvrHandle *DvrFindFocus(int device) {
   if (UdDeviceCount() <= 0) return NULL;
@@ -116,4 +119,6 @@ DvrHandle *DvrFindFocus(int device) {
   return result;
 }
 
-void DvrFocusPoll(void) { DvrFindFocus(-1); }
+void DvrFocusPoll(void) {
+  DvrFindFocus(-1);
+}

@@ -20,7 +20,9 @@ static void CopyText(char *dst, const char *src) { /* 128-byte fields, 127 kept 
   snprintf(dst, 128, "%.127s", src ? src : "");
 }
 
-static int Initialised(void) { return UdDeviceCount() >= 0; }
+static int Initialised(void) {
+  return UdDeviceCount() >= 0;
+}
 
 DvrHandle *DvrHandleFind(uint32_t value) {
   if (value == 0) return NULL;
@@ -40,10 +42,15 @@ uint32_t DvrHandleNewValue(void) {
 
 namespace dvr {
 
-int32_t GiGetNumDevices(void) { return UdDeviceCount(); }
+int32_t GiGetNumDevices(void) {
+  return UdDeviceCount();
+}
 
 UdDevice *GiIsDeviceID(int32_t id) {
-  if (!Initialised()) { FAIL(GI_UNINITIALIZED); return NULL; }
+  if (!Initialised()) {
+    FAIL(GI_UNINITIALIZED);
+    return NULL;
+  }
   for (int i = 0; i < UdDeviceCount(); i++)
     if (UdDeviceAt(i)->index == id) return UdDeviceAt(i);
   FAIL(GI_BAD_ID);
@@ -51,24 +58,48 @@ UdDevice *GiIsDeviceID(int32_t id) {
 }
 
 DvrHandle *GiIsHandle(uint32_t value) {
-  if (!Initialised()) { FAIL(GI_UNINITIALIZED); return NULL; }
+  if (!Initialised()) {
+    FAIL(GI_UNINITIALIZED);
+    return NULL;
+  }
   DvrHandle *h = DvrHandleFind(value);
-  if (!h || h->magic != DVR_HANDLE_MAGIC) { FAIL(GI_BAD_HANDLE); return NULL; }
+  if (!h || h->magic != DVR_HANDLE_MAGIC) {
+    FAIL(GI_BAD_HANDLE);
+    return NULL;
+  }
   return h;
 }
 
 uint32_t GiOpen(const char *name, int32_t id, const GiTypeMask *mask, int32_t mode, void *window,
                 QueueLink *queue) {
-  if (!Initialised()) { FAIL(GI_UNINITIALIZED); return 0; }
-  if (!name) { FAIL(GI_BAD_VALUE); return 0; }
+  if (!Initialised()) {
+    FAIL(GI_UNINITIALIZED);
+    return 0;
+  }
+  if (!name) {
+    FAIL(GI_BAD_VALUE);
+    return 0;
+  }
   if (id != -1 && !GiIsDeviceID(id)) return 0;
-  if (mode == 2) { FAIL(GI_UNSUPPORTED); return 0; }
-  if (mode != 1) { FAIL(GI_BAD_VALUE); return 0; }
+  if (mode == 2) {
+    FAIL(GI_UNSUPPORTED);
+    return 0;
+  }
+  if (mode != 1) {
+    FAIL(GI_BAD_VALUE);
+    return 0;
+  }
   UdDevice *dev = UdFindDevice(id, mask ? mask->bits : NULL);
-  if (!dev) { FAIL(GI_FAILED); return 0; }
+  if (!dev) {
+    FAIL(GI_FAILED);
+    return 0;
+  }
   size_t n = strlen(name) + 1;
   DvrHandle *h = (DvrHandle *)calloc(1, sizeof *h + n);
-  if (!h) { FAIL(GI_FAILED); return 0; }
+  if (!h) {
+    FAIL(GI_FAILED);
+    return 0;
+  }
   UdBeep(dev, "cCc");
   h->magic = DVR_HANDLE_MAGIC;
   h->device = dev;

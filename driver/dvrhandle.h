@@ -14,18 +14,18 @@ struct UdDevice;
 #define DVR_HANDLE_MAGIC 0x0FABBABEu
 
 typedef struct DvrHandle {
-  uint32_t magic;          /* DVR_HANDLE_MAGIC while live, 0 when freed */
-  struct DvrHandle *next;  /* next handle of the same device, newest first */
+  uint32_t magic;         /* DVR_HANDLE_MAGIC while live, 0 when freed */
+  struct DvrHandle *next; /* next handle of the same device, newest first */
   struct UdDevice *device;
-  char *name;              /* application name, stored behind the record */
+  char *name; /* application name, stored behind the record */
   int32_t mode;
-  uint32_t eventMask;      /* bit (t - 1): events of type t are delivered */
-  int32_t uiMode;          /* -1 until the application sets it */
+  uint32_t eventMask; /* bit (t - 1): events of type t are delivered */
+  int32_t uiMode;     /* -1 until the application sets it */
   uint16_t flags;
-  void *window;            /* the application's window */
+  void *window; /* the application's window */
   QueueLink *queue;
-  uint32_t process;        /* id of the process owning the window */
-  uint32_t value;          /* the handle value applications see */
+  uint32_t process; /* id of the process owning the window */
+  uint32_t value;   /* the handle value applications see */
 } DvrHandle;
 
 /* The open handle with this value, searched in the handle lists of the

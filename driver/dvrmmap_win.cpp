@@ -27,7 +27,9 @@ static struct {
 
 #define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
 
-int32_t DvrMmapLastStatus(void) { return g.lastStatus; }
+int32_t DvrMmapLastStatus(void) {
+  return g.lastStatus;
+}
 
 static void CloseAll(void) {
   if (g.appPoke) CloseHandle(g.appPoke);
@@ -48,21 +50,42 @@ int DvrMmapCreate(void) {
   {
     DWORD w = WaitForSingleObject(g.dvrLock, CHANNEL_LOCK_TIMEOUT);
     if (w == WAIT_ABANDONED) ReleaseMutex(g.dvrLock);
-    if (w != WAIT_OBJECT_0) { status = FAIL(TRANS_LOCK_TIMEOUT); goto fail; }
+    if (w != WAIT_OBJECT_0) {
+      status = FAIL(TRANS_LOCK_TIMEOUT);
+      goto fail;
+    }
     locked = 1;
   }
   g.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(RequestBlock),
                                  CHANNEL_MAP_NAME);
-  if (!g.mapping) { status = FAIL(TRANS_MAPPING); goto fail; }
+  if (!g.mapping) {
+    status = FAIL(TRANS_MAPPING);
+    goto fail;
+  }
   g.block = (RequestBlock *)MapViewOfFile(g.mapping, FILE_MAP_WRITE, 0, 0, sizeof(RequestBlock));
-  if (!g.block) { status = FAIL(TRANS_VIEW); goto fail; }
+  if (!g.block) {
+    status = FAIL(TRANS_VIEW);
+    goto fail;
+  }
   g.appLock = CreateMutexA(NULL, FALSE, CHANNEL_APP_LOCK);
-  if (!g.appLock) { status = FAIL(TRANS_APP_LOCK); goto fail; }
+  if (!g.appLock) {
+    status = FAIL(TRANS_APP_LOCK);
+    goto fail;
+  }
   g.dvrPoke = CreateSemaphoreA(NULL, 0, 1, CHANNEL_DVR_POKE);
-  if (!g.dvrPoke) { status = FAIL(TRANS_REQ_SEM); goto fail; }
+  if (!g.dvrPoke) {
+    status = FAIL(TRANS_REQ_SEM);
+    goto fail;
+  }
   g.appPoke = CreateSemaphoreA(NULL, 0, 1, CHANNEL_APP_POKE);
-  if (!g.appPoke) { status = FAIL(TRANS_REPLY_SEM); goto fail; }
-  if (g.block->stamp != 0) { status = FAIL(TRANS_OWNED); goto fail; }
+  if (!g.appPoke) {
+    status = FAIL(TRANS_REPLY_SEM);
+    goto fail;
+  }
+  if (g.block->stamp != 0) {
+    status = FAIL(TRANS_OWNED);
+    goto fail;
+  }
   g.block->stamp = (uint32_t)time(NULL);
   g.block->code = 0;
   g.block->length = 0;
@@ -107,7 +130,10 @@ void DvrMmapClose(void) {
 }
 
 void *DvrMmapRequestSemaphore(void) {
-  if (!g.created) { FAIL(TRANS_NOT_ATTACHED); return NULL; }
+  if (!g.created) {
+    FAIL(TRANS_NOT_ATTACHED);
+    return NULL;
+  }
   return g.dvrPoke;
 }
 
@@ -134,9 +160,13 @@ int DvrMmapTakeRequest(int32_t *code, uint8_t **data, int32_t *length) {
   return 0;
 }
 
-int DvrMmapReplyPending(void) { return g.replyPending; }
+int DvrMmapReplyPending(void) {
+  return g.replyPending;
+}
 
-uint8_t *DvrMmapReplyData(void) { return g.block ? g.block->data : NULL; }
+uint8_t *DvrMmapReplyData(void) {
+  return g.block ? g.block->data : NULL;
+}
 
 int DvrMmapReply(int32_t n) {
   if (!g.replyPending) return FAIL(TRANS_NO_REPLY_PENDING);
@@ -154,9 +184,15 @@ int DvrMmapReply(int32_t n) {
 }
 
 QueueLink *DvrMmapCreateQueue(void *window) {
-  if (!g.created) { FAIL(TRANS_NOT_ATTACHED); return NULL; }
+  if (!g.created) {
+    FAIL(TRANS_NOT_ATTACHED);
+    return NULL;
+  }
   QueueLink *link = (QueueLink *)calloc(1, sizeof *link);
-  if (!link) { FAIL(TRANS_NO_MEMORY); return NULL; }
+  if (!link) {
+    FAIL(TRANS_NO_MEMORY);
+    return NULL;
+  }
   link->sequence = 1;
   link->window = window;
   HANDLE mapping = NULL;
@@ -171,9 +207,18 @@ QueueLink *DvrMmapCreateQueue(void *window) {
     if (h) CloseHandle(h); /* that name is still held by some application */
     g.slotCounter = (g.slotCounter + 1) % CHANNEL_MAX_SLOTS;
   }
-  if (!mapping) { FAIL(TRANS_MAPPING); free(link); return NULL; }
+  if (!mapping) {
+    FAIL(TRANS_MAPPING);
+    free(link);
+    return NULL;
+  }
   uint8_t *view = (uint8_t *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(EventQueue));
-  if (!view) { FAIL(TRANS_VIEW); CloseHandle(mapping); free(link); return NULL; }
+  if (!view) {
+    FAIL(TRANS_VIEW);
+    CloseHandle(mapping);
+    free(link);
+    return NULL;
+  }
   link->mapping = mapping;
   QueueLinkSetView(link, view, CHANNEL_RING_SIZE);
   *link->readOffset = 0;
@@ -200,7 +245,9 @@ void DvrMmapDestroyQueue(QueueLink *link) {
   }
 }
 
-void *DvrMmapQueueWindow(QueueLink *link) { return link && InList(link) ? link->window : NULL; }
+void *DvrMmapQueueWindow(QueueLink *link) {
+  return link && InList(link) ? link->window : NULL;
+}
 
 /* The application owns the read offset: one it has spoiled empties its queue
  * rather than letting the driver write where it points. */

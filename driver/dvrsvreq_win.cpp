@@ -22,7 +22,9 @@ static void Reply(uint8_t *reply, const int32_t *words, int count) {
   DvrMmapReply(4 * count);
 }
 
-static void ReplyWord(uint8_t *reply, int32_t word) { Reply(reply, &word, 1); }
+static void ReplyWord(uint8_t *reply, int32_t word) {
+  Reply(reply, &word, 1);
+}
 
 /* Too short for its arguments: replying handlers answer -13, the others
  * do nothing. */
@@ -30,7 +32,9 @@ static void ReplyShort(void) {
   if (DvrMmapReplyPending()) DvrMmapReply(GiLogError(__FILE__, __LINE__, TRANS_LENGTH));
 }
 
-static HWND WindowOf(int32_t word) { return (HWND)(intptr_t)word; }
+static HWND WindowOf(int32_t word) {
+  return (HWND)(intptr_t)word;
+}
 
 static int AnyHandleOpen(void) {
   for (int i = 0; i < UdDeviceCount(); i++)
@@ -60,7 +64,9 @@ static void HandleShutdown(ReqArgs *a, uint8_t *reply) {
   ReplyWord(reply, 0);
 }
 
-static void HandleNumDevices(ReqArgs *, uint8_t *reply) { ReplyWord(reply, dvr::GiGetNumDevices()); }
+static void HandleNumDevices(ReqArgs *, uint8_t *reply) {
+  ReplyWord(reply, dvr::GiGetNumDevices());
+}
 
 static void HandleDevicePort(ReqArgs *a, uint8_t *reply) {
   int32_t id;
@@ -80,7 +86,9 @@ static void HandleDriverInfo(ReqArgs *, uint8_t *reply) {
   DvrMmapReply(4 + (int32_t)sizeof info);
 }
 
-static void HandleUnsupported(ReqArgs *, uint8_t *reply) { ReplyWord(reply, GI_UNSUPPORTED); }
+static void HandleUnsupported(ReqArgs *, uint8_t *reply) {
+  ReplyWord(reply, GI_UNSUPPORTED);
+}
 
 static void HandleIgnored(ReqArgs *, uint8_t *) {}
 
@@ -134,7 +142,9 @@ static void HandleOpen(ReqArgs *a, uint8_t *reply) {
 }
 
 /* The handle argument of a request, when it names an open handle. */
-static DvrHandle *OpenHandle(int32_t value) { return DvrHandleFind((uint32_t)value); }
+static DvrHandle *OpenHandle(int32_t value) {
+  return DvrHandleFind((uint32_t)value);
+}
 
 static void HandleClose(ReqArgs *a, uint8_t *) {
   int32_t value;
@@ -236,29 +246,56 @@ static void HandleResetQueue(ReqArgs *a, uint8_t *reply) {
 
 static ReqHandler FindHandler(int32_t code) {
   switch (code) {
-    case REQ_TRANSPORT_INFO: return HandleTransportInfo;
-    case REQ_VERSION: return HandleVersion;
-    case REQ_SHUTDOWN: return HandleShutdown;
-    case REQ_GET_NUM_DEVICES: return HandleNumDevices;
-    case REQ_GET_DEVICE_PORT: return HandleDevicePort;
-    case REQ_GET_DRIVER_INFO: return HandleDriverInfo;
-    case REQ_UNSUPPORTED_105: case REQ_UNSUPPORTED_106: case REQ_UNSUPPORTED_107: return HandleUnsupported;
-    case REQ_GET_DATA_MODE: return HandleGetDataMode;
-    case REQ_IGNORED_109: case REQ_IGNORED_110: case REQ_IGNORED_111: return HandleIgnored;
-    case REQ_SET_DATA_MODE: return HandleSetDataMode;
-    case REQ_OPEN: return HandleOpen;
-    case REQ_CLOSE: return HandleClose;
-    case REQ_WRITE: return HandleWrite;
-    case REQ_CONVERSE: return HandleConverse;
-    case REQ_BEEP: return HandleBeep;
-    case REQ_REZERO: return HandleRezero;
-    case REQ_GRAB: return HandleGrab;
-    case REQ_RELEASE: return HandleRelease;
-    case REQ_GET_DEVICE_INFO: return HandleDeviceInfo;
-    case REQ_GET_UI_MODE: return HandleGetUiMode;
-    case REQ_SET_UI_MODE: return HandleSetUiMode;
-    case REQ_RESET_QUEUE: return HandleResetQueue;
-    default: return NULL;
+    case REQ_TRANSPORT_INFO:
+      return HandleTransportInfo;
+    case REQ_VERSION:
+      return HandleVersion;
+    case REQ_SHUTDOWN:
+      return HandleShutdown;
+    case REQ_GET_NUM_DEVICES:
+      return HandleNumDevices;
+    case REQ_GET_DEVICE_PORT:
+      return HandleDevicePort;
+    case REQ_GET_DRIVER_INFO:
+      return HandleDriverInfo;
+    case REQ_UNSUPPORTED_105:
+    case REQ_UNSUPPORTED_106:
+    case REQ_UNSUPPORTED_107:
+      return HandleUnsupported;
+    case REQ_GET_DATA_MODE:
+      return HandleGetDataMode;
+    case REQ_IGNORED_109:
+    case REQ_IGNORED_110:
+    case REQ_IGNORED_111:
+      return HandleIgnored;
+    case REQ_SET_DATA_MODE:
+      return HandleSetDataMode;
+    case REQ_OPEN:
+      return HandleOpen;
+    case REQ_CLOSE:
+      return HandleClose;
+    case REQ_WRITE:
+      return HandleWrite;
+    case REQ_CONVERSE:
+      return HandleConverse;
+    case REQ_BEEP:
+      return HandleBeep;
+    case REQ_REZERO:
+      return HandleRezero;
+    case REQ_GRAB:
+      return HandleGrab;
+    case REQ_RELEASE:
+      return HandleRelease;
+    case REQ_GET_DEVICE_INFO:
+      return HandleDeviceInfo;
+    case REQ_GET_UI_MODE:
+      return HandleGetUiMode;
+    case REQ_SET_UI_MODE:
+      return HandleSetUiMode;
+    case REQ_RESET_QUEUE:
+      return HandleResetQueue;
+    default:
+      return NULL;
   }
 }
 

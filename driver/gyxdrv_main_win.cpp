@@ -22,7 +22,9 @@
 #define FOCUS_POLL_MS 250
 
 /* Options count wherever their text occurs in the command line. */
-static int HasOption(const char *cmdLine, const char *option) { return strstr(cmdLine, option) != NULL; }
+static int HasOption(const char *cmdLine, const char *option) {
+  return strstr(cmdLine, option) != NULL;
+}
 
 /* Step 7's failures and the boxes that report them. The box names the
  * model and the port, so they are copied before the tables are released. */

@@ -49,7 +49,9 @@ int InitOpenDevices(void **waitHandles, int *failedIndex) {
   return 0;
 }
 
-int InitArmDevice(int i) { return UdComArm(UdDeviceAt(i)) == 1; }
+int InitArmDevice(int i) {
+  return UdComArm(UdDeviceAt(i)) == 1;
+}
 
 void InitCloseDevices(void) {
   int count = UdDeviceCount();

@@ -5,11 +5,15 @@
 
 #include "ui.h"
 
-void UiToggleSettings(void) { gUiSettingsShown = !gUiSettingsShown; }
+void UiToggleSettings(void) {
+  gUiSettingsShown = !gUiSettingsShown;
+}
 
 void UiRezero(UdDevice *dev) {
   UdBeep(dev, "cC");
   UdRezero(dev);
 }
 
-void *UiSettingsWindow(void) { return NULL; }
+void *UiSettingsWindow(void) {
+  return NULL;
+}

@@ -74,10 +74,8 @@ extern "C" void FreeWireObject(WireObject *object) {
   std::memset(object, 0, sizeof *object);
 }
 
-extern "C" int32_t BuildWireObject(WireObject *object, const ObjectCommand *commands,
-                                   int32_t count) {
-  if (object == nullptr || count < 0 || (count > 0 && commands == nullptr))
-    return OBJECT_BAD_ARGUMENT;
+extern "C" int32_t BuildWireObject(WireObject *object, const ObjectCommand *commands, int32_t count) {
+  if (object == nullptr || count < 0 || (count > 0 && commands == nullptr)) return OBJECT_BAD_ARGUMENT;
   std::memset(object, 0, sizeof *object);
   if (count == 0) return OBJECT_OK;
 
@@ -123,8 +121,7 @@ extern "C" int32_t BuildWireObject(WireObject *object, const ObjectCommand *comm
   return OBJECT_OK;
 }
 
-extern "C" void ComputeLineMidpoints(ObjectLine *lines, int32_t lineCount,
-                                     const ObjectPoint *points) {
+extern "C" void ComputeLineMidpoints(ObjectLine *lines, int32_t lineCount, const ObjectPoint *points) {
   for (int32_t i = 0; i < lineCount; ++i) {
     ObjectLine &l = lines[i];
     const ObjectPoint &a = points[l.from], &b = points[l.to];
@@ -161,8 +158,7 @@ extern "C" int32_t LoadObjects(ObjectSet *set, const char *fileName) {
   if (rc == OBJECT_OK)
     rc = BuildWireObject(&set->pointer, PointerCommands, CountObjectCommands(PointerCommands));
   if (rc == OBJECT_OK)
-    rc = BuildWireObject(&set->edgeMarker, EdgeMarkerCommands,
-                         CountObjectCommands(EdgeMarkerCommands));
+    rc = BuildWireObject(&set->edgeMarker, EdgeMarkerCommands, CountObjectCommands(EdgeMarkerCommands));
   for (WireObject &arrow : set->axisArrow)
     if (rc == OBJECT_OK)
       rc = BuildWireObject(&arrow, AxisArrowCommands, CountObjectCommands(AxisArrowCommands));

@@ -20,11 +20,7 @@ enum {
 };
 
 /* Result codes of the object functions. */
-enum {
-  OBJECT_OK = 0,
-  OBJECT_NO_MEMORY = -1,
-  OBJECT_BAD_ARGUMENT = -2
-};
+enum { OBJECT_OK = 0, OBJECT_NO_MEMORY = -1, OBJECT_BAD_ARGUMENT = -2 };
 
 /* One pen command. The loader writes w = 1.0; the built-in tables hold 0
  * there; nothing reads it. */

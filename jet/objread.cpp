@@ -29,7 +29,9 @@ bool IsWhiteSpace(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool IsNumberCharacter(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+bool IsNumberCharacter(char c) {
+  return (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
 
 // Reads up to the next comma outside parentheses (not kept) or the end of the
 // file; counts line feeds into *line. Returns false at the end of the file.
@@ -83,7 +85,7 @@ bool ParseCommand(const CommandText *cmd, ObjectCommand *out) {
       if (++commas == 3) break;
       continue;
     }
-    if (!IsNumberCharacter(c)) continue;  // dropped without complaint
+    if (!IsNumberCharacter(c)) continue;                    // dropped without complaint
     if (lengths[commas] == OBJECT_FIELD_MAX) return false;  // cutting would change the value
     fields[commas][lengths[commas]++] = c;
   }
@@ -113,15 +115,16 @@ bool Append(CommandList *list, const ObjectCommand &c) {
 
 }  // namespace
 
-extern "C" void FreeObjectCommands(ObjectCommand *commands) { std::free(commands); }
+extern "C" void FreeObjectCommands(ObjectCommand *commands) {
+  std::free(commands);
+}
 
 extern "C" ObjectCommand *ReadObjectFile(const char *fileName) {
   if (fileName == nullptr) return nullptr;
   FILE *f = std::fopen(fileName, "r");
   if (f == nullptr) return nullptr;
 
-  CommandList list = {static_cast<ObjectCommand *>(std::malloc(sizeof(ObjectCommand) * kGrowBy)),
-                      0, kGrowBy};
+  CommandList list = {static_cast<ObjectCommand *>(std::malloc(sizeof(ObjectCommand) * kGrowBy)), 0, kGrowBy};
   bool ok = list.records != nullptr;
   int32_t line = 1;
   CommandText cmd;

@@ -18,8 +18,7 @@ int32_t AppRequest(int32_t code, const void *payload, int32_t length);
 /* Sends and reads the reply into reply[expected]. 0 only when exactly
  * `expected` bytes came (a shorter reply gives 13, a longer one fails in the
  * channel with 13 too); else the mapped code. reply is written only on 0. */
-int32_t AppRequestReply(int32_t code, const void *payload, int32_t length, void *reply,
-                        int32_t expected);
+int32_t AppRequestReply(int32_t code, const void *payload, int32_t length, void *reply, int32_t expected);
 
 /* Little-endian words, whatever the host's byte order. */
 static inline void AppPutWord(uint8_t *p, uint32_t v) {
@@ -36,7 +35,7 @@ static inline uint32_t AppGetWord(const uint8_t *p) {
 /* The open request as the driver reads it: name length, name (nameSize
  * bytes with its NUL), device ID, mask present (1), mask, mode, open data,
  * event type mask. req holds nameSize + 36 bytes; returns the length. */
-int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId, const GiTypeMask *mask,
-                      int32_t mode, const GiOpenData *data, uint32_t eventMask);
+int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId,
+                      const GiTypeMask *mask, int32_t mode, const GiOpenData *data, uint32_t eventMask);
 
 #endif

@@ -26,14 +26,26 @@ static struct {
 
 #define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
 
-static uint32_t CurrentStamp(void) { return *(volatile uint32_t *)&g.block->stamp; }
+static uint32_t CurrentStamp(void) {
+  return *(volatile uint32_t *)&g.block->stamp;
+}
 
-int32_t AppMmapLastStatus(void) { return g.lastStatus; }
-int32_t AppMmapMaxRequest(void) { return g.maxRequest; }
-int32_t AppMmapRingSize(void) { return g.ringSize; }
-int AppMmapIsAttached(void) { return g.attached; }
+int32_t AppMmapLastStatus(void) {
+  return g.lastStatus;
+}
+int32_t AppMmapMaxRequest(void) {
+  return g.maxRequest;
+}
+int32_t AppMmapRingSize(void) {
+  return g.ringSize;
+}
+int AppMmapIsAttached(void) {
+  return g.attached;
+}
 
-int AppMmapDriverChanged(void) { return g.block && CurrentStamp() != g.stamp; }
+int AppMmapDriverChanged(void) {
+  return g.block && CurrentStamp() != g.stamp;
+}
 
 static void CloseHandles(void) {
   if (g.appPoke) CloseHandle(g.appPoke);
@@ -49,17 +61,35 @@ int AppMmapAttach(void) {
   if (g.attached) return FAIL(TRANS_NOT_ATTACHED);
   int status = 0;
   g.mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, CHANNEL_MAP_NAME);
-  if (!g.mapping) { status = FAIL(TRANS_MAPPING); goto fail; }
+  if (!g.mapping) {
+    status = FAIL(TRANS_MAPPING);
+    goto fail;
+  }
   g.block = (RequestBlock *)MapViewOfFile(g.mapping, FILE_MAP_WRITE, 0, 0, 0);
-  if (!g.block) { status = FAIL(TRANS_VIEW); goto fail; }
+  if (!g.block) {
+    status = FAIL(TRANS_VIEW);
+    goto fail;
+  }
   g.lock = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, CHANNEL_APP_LOCK);
-  if (!g.lock) { status = FAIL(TRANS_APP_LOCK); goto fail; }
+  if (!g.lock) {
+    status = FAIL(TRANS_APP_LOCK);
+    goto fail;
+  }
   g.dvrPoke = OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, CHANNEL_DVR_POKE);
-  if (!g.dvrPoke) { status = FAIL(TRANS_REQ_SEM); goto fail; }
+  if (!g.dvrPoke) {
+    status = FAIL(TRANS_REQ_SEM);
+    goto fail;
+  }
   g.appPoke = OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, CHANNEL_APP_POKE);
-  if (!g.appPoke) { status = FAIL(TRANS_REPLY_SEM); goto fail; }
+  if (!g.appPoke) {
+    status = FAIL(TRANS_REPLY_SEM);
+    goto fail;
+  }
   g.stamp = CurrentStamp();
-  if (g.stamp == 0) { status = FAIL(TRANS_NO_DRIVER); goto fail; }
+  if (g.stamp == 0) {
+    status = FAIL(TRANS_NO_DRIVER);
+    goto fail;
+  }
   {
     /* Until the driver tells its limits, only requests without data go. */
     g.maxRequest = 0;
@@ -67,7 +97,10 @@ int AppMmapAttach(void) {
     status = AppMmapSend(REQ_TRANSPORT_INFO_CODE, NULL, 0, 1);
     if (status != 0) goto fail;
     int n = AppMmapReceive(info, sizeof info);
-    if (n < 0) { status = n; goto fail; }
+    if (n < 0) {
+      status = n;
+      goto fail;
+    }
     if (n != (int)sizeof info || info[0] < 0 || info[0] > CHANNEL_MAX_REQUEST ||
         info[1] <= RING_RECORD_HEADER || info[1] > CHANNEL_RING_SIZE) {
       status = FAIL(TRANS_LENGTH);
@@ -140,17 +173,38 @@ int AppMmapReceive(void *buffer, int32_t capacity) {
 }
 
 QueueLink *AppMmapOpenQueue(int32_t slot) {
-  if (!g.block) { FAIL(TRANS_NOT_ATTACHED); return NULL; }
-  if (CurrentStamp() != g.stamp) { FAIL(TRANS_NO_DRIVER); return NULL; }
-  if (slot < 0 || slot >= CHANNEL_MAX_SLOTS) { FAIL(TRANS_MAPPING); return NULL; }
+  if (!g.block) {
+    FAIL(TRANS_NOT_ATTACHED);
+    return NULL;
+  }
+  if (CurrentStamp() != g.stamp) {
+    FAIL(TRANS_NO_DRIVER);
+    return NULL;
+  }
+  if (slot < 0 || slot >= CHANNEL_MAX_SLOTS) {
+    FAIL(TRANS_MAPPING);
+    return NULL;
+  }
   QueueLink *link = (QueueLink *)calloc(1, sizeof *link);
-  if (!link) { FAIL(TRANS_NO_MEMORY); return NULL; }
+  if (!link) {
+    FAIL(TRANS_NO_MEMORY);
+    return NULL;
+  }
   char name[32];
   snprintf(name, sizeof name, "%s%02d", CHANNEL_MAP_NAME, (int)slot);
   HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
-  if (!mapping) { FAIL(TRANS_MAPPING); free(link); return NULL; }
+  if (!mapping) {
+    FAIL(TRANS_MAPPING);
+    free(link);
+    return NULL;
+  }
   uint8_t *view = (uint8_t *)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
-  if (!view) { FAIL(TRANS_VIEW); CloseHandle(mapping); free(link); return NULL; }
+  if (!view) {
+    FAIL(TRANS_VIEW);
+    CloseHandle(mapping);
+    free(link);
+    return NULL;
+  }
   link->slot = slot;
   link->mapping = mapping;
   QueueLinkSetView(link, view, g.ringSize);

@@ -9,15 +9,19 @@
 #include "reqcodes.h"
 
 /* Bits of the device types and classes that can be opened: 1, 2, 3, 62, 63. */
-static int Openable(int bit) { return bit == 1 || bit == 2 || bit == 3 || bit == 62 || bit == 63; }
+static int Openable(int bit) {
+  return bit == 1 || bit == 2 || bit == 3 || bit == 62 || bit == 63;
+}
 
 /* Reduces the mask in place; 1 when a bit is left. */
 static int ReduceMask(GiTypeMask *mask) {
   int any = 0;
   for (int bit = 0; bit < 64; bit++) {
     uint8_t m = (uint8_t)(1u << (bit % 8));
-    if (!Openable(bit)) mask->bits[bit / 8] &= (uint8_t)~m;
-    else if (mask->bits[bit / 8] & m) any = 1;
+    if (!Openable(bit))
+      mask->bits[bit / 8] &= (uint8_t)~m;
+    else if (mask->bits[bit / 8] & m)
+      any = 1;
   }
   return any;
 }
@@ -29,8 +33,8 @@ static void ForgetDriverHandle(uint32_t driverHandle) {
   AppRequest(REQ_CLOSE, arg, sizeof arg);
 }
 
-int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId, const GiTypeMask *mask,
-                      int32_t mode, const GiOpenData *data, uint32_t eventMask) {
+int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId,
+                      const GiTypeMask *mask, int32_t mode, const GiOpenData *data, uint32_t eventMask) {
   uint8_t *p = req;
   AppPutWord(p, (uint32_t)nameSize), p += 4;
   memcpy(p, name, (size_t)nameSize), p += nameSize;
@@ -44,8 +48,7 @@ int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t 
   return (int32_t)(p - req);
 }
 
-GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode,
-                GiOpenData *data) {
+GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode, GiOpenData *data) {
   if (GiCheckDriver(__FILE__, __LINE__) != GI_NO_ERROR) return NULL;
   /* Neither can be sent: the name has no length, the window is the open data. */
   if (!appName || !data) {
@@ -80,7 +83,8 @@ GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t
     goto fail;
   }
   {
-    int32_t length = AppEncodeOpen(req, appName, nameSize, deviceId, mask, mode, data, 31); /* all five types */
+    int32_t length =
+        AppEncodeOpen(req, appName, nameSize, deviceId, mask, mode, data, 31); /* all five types */
     code = AppRequestReply(REQ_OPEN, req, length, reply, sizeof reply);
   }
   if (code != GI_NO_ERROR) {

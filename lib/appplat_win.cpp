@@ -6,7 +6,9 @@
 #include "appplat.h"
 #include "driver/device/inihomed.h"
 
-int AppPlatHomeDir(char *buf, int size) { return IniHomeDir(buf, size, "gyrantx.ini"); }
+int AppPlatHomeDir(char *buf, int size) {
+  return IniHomeDir(buf, size, "gyrantx.ini");
+}
 
 int AppPlatFileExists(const char *path) {
   DWORD attr = GetFileAttributesA(path);
@@ -29,11 +31,19 @@ int AppPlatStartProgram(const char *path) {
   return 1;
 }
 
-void AppPlatSleep(uint32_t ms) { Sleep(ms); }
+void AppPlatSleep(uint32_t ms) {
+  Sleep(ms);
+}
 
-uint32_t AppPlatTime(void) { return timeGetTime(); }
-void AppPlatTimerBegin(void) { timeBeginPeriod(1); }
-void AppPlatTimerEnd(void) { timeEndPeriod(1); }
+uint32_t AppPlatTime(void) {
+  return timeGetTime();
+}
+void AppPlatTimerBegin(void) {
+  timeBeginPeriod(1);
+}
+void AppPlatTimerEnd(void) {
+  timeEndPeriod(1);
+}
 
 int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out) {
   /* A filter of 0..0 would match every message: message 0 is never ours. */

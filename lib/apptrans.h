@@ -12,8 +12,12 @@ enum {
   APPTRANS_GONE = -2  /* the driver has gone: the library has been torn down */
 };
 
-static inline uint32_t AppNoticeKind(const GiGetEventData *d) { return (d->lParam >> 16) & 0xFFu; }
-static inline uint16_t AppNoticeSeq(const GiGetEventData *d) { return (uint16_t)(d->lParam & 0xFFFFu); }
+static inline uint32_t AppNoticeKind(const GiGetEventData *d) {
+  return (d->lParam >> 16) & 0xFFu;
+}
+static inline uint16_t AppNoticeSeq(const GiGetEventData *d) {
+  return (uint16_t)(d->lParam & 0xFFFFu);
+}
 
 int AppTranslate(GiHandle h, const GiGetEventData *data, GiEvent *event);
 

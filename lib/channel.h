@@ -78,7 +78,7 @@ static_assert(offsetof(EventQueue, ring) == 8, "EventQueue.ring");
  * the owner's list. Handles are Win32 handles kept as opaque pointers. */
 typedef struct QueueLink {
   struct QueueLink *next;
-  int32_t slot;                  /* 0..99 */
+  int32_t slot; /* 0..99 */
   void *mapping;
   uint8_t *view;
   volatile int32_t *writeOffset; /* view + 0 */

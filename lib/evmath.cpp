@@ -9,7 +9,9 @@ static int32_t *Axis(GiEvent *ev, int i) {
   return axes[i];
 }
 
-static int32_t AxisOf(const GiEvent *ev, int i) { return *Axis((GiEvent *)ev, i); }
+static int32_t AxisOf(const GiEvent *ev, int i) {
+  return *Axis((GiEvent *)ev, i);
+}
 
 static int32_t Clamp32(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
@@ -19,7 +21,9 @@ static int32_t Clamp32(int64_t v) {
 
 /* A negative period is a device's garbage, not time running backwards: it
  * would turn the weighting's sign round. */
-static int64_t PeriodOf(const GiEvent *ev) { return ev->period > 0 ? ev->period : 0; }
+static int64_t PeriodOf(const GiEvent *ev) {
+  return ev->period > 0 ? ev->period : 0;
+}
 
 static void Accumulate(EvMotionSum *sum, const GiEvent *ev) {
   const int64_t p = PeriodOf(ev);
@@ -37,7 +41,9 @@ void EvSumStart(EvMotionSum *sum, const GiEvent *first, int weighting) {
   Accumulate(sum, first);
 }
 
-void EvSumAdd(EvMotionSum *sum, const GiEvent *more) { Accumulate(sum, more); }
+void EvSumAdd(EvMotionSum *sum, const GiEvent *more) {
+  Accumulate(sum, more);
+}
 
 void EvSumFinish(const EvMotionSum *sum, GiEvent *out) {
   const int64_t p = sum->period;
@@ -57,8 +63,8 @@ void EvSumFinish(const EvMotionSum *sum, GiEvent *out) {
   out->period = sum->weighting ? Clamp32(p / sum->count) : EV_NOMINAL_PERIOD;
 }
 
-int EvTimeStep(uint32_t *prevDelivery, uint32_t *lastArrival, uint32_t now, int weighting,
-               int polling, GiEvent *event) {
+int EvTimeStep(uint32_t *prevDelivery, uint32_t *lastArrival, uint32_t now, int weighting, int polling,
+               GiEvent *event) {
   if (!weighting && !polling) return 0;
   if (polling && *lastArrival != 0 && now - *lastArrival > EV_POLL_TIMEOUT) return 1;
   uint32_t elapsed;

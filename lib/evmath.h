@@ -40,8 +40,8 @@ void EvSumFinish(const EvMotionSum *sum, GiEvent *out);
  * clock since the previous delivery (or the event's own period for the first
  * one, 50 when that is not positive), at most 84 ms; when weighting, values
  * become elapsed x value / 50 and the period the elapsed time. */
-int EvTimeStep(uint32_t *prevDelivery, uint32_t *lastArrival, uint32_t now, int weighting,
-               int polling, GiEvent *event);
+int EvTimeStep(uint32_t *prevDelivery, uint32_t *lastArrival, uint32_t now, int weighting, int polling,
+               GiEvent *event);
 
 /* The zero event the library makes up: all 132 bytes 0, type 4, period 50. */
 void EvMakeZero(GiEvent *event);

@@ -35,10 +35,10 @@ struct GiHandleRecord {
 };
 
 /* Process globals. */
-extern int32_t gGiDeviceCount;  /* -1: not initialised */
-extern GiHandle gGiHandles;     /* open handles, newest first */
-extern int32_t gGiDriverLoss;   /* GI_LOSS_* */
-extern int32_t gGiWeighting;    /* the current GiGetEvent weights motion by time */
+extern int32_t gGiDeviceCount; /* -1: not initialised */
+extern GiHandle gGiHandles;    /* open handles, newest first */
+extern int32_t gGiDriverLoss;  /* GI_LOSS_* */
+extern int32_t gGiWeighting;   /* the current GiGetEvent weights motion by time */
 
 /* Stores a code in GiLastError; a failure is also logged at file:line. */
 int32_t GiStore(const char *file, int line, int32_t code);
@@ -60,6 +60,8 @@ void GiBeginMotion(GiHandle h);
 void GiEndMotion(GiHandle h);
 
 /* The handle's event queue (null once the driver has gone). */
-static inline QueueLink *GiQueue(GiHandle h) { return (QueueLink *)h->pair.queue; }
+static inline QueueLink *GiQueue(GiHandle h) {
+  return (QueueLink *)h->pair.queue;
+}
 
 #endif

@@ -9,7 +9,9 @@
 #include "evmath.h"
 #include "gistate.h"
 
-static int32_t Result(int32_t code) { return GiStore(__FILE__, __LINE__, code); }
+static int32_t Result(int32_t code) {
+  return GiStore(__FILE__, __LINE__, code);
+}
 
 static int PeekNext(GiHandle h, int remove, GiGetEventData *out) {
   QueueLink *q = GiQueue(h);

@@ -43,11 +43,11 @@ enum {
 };
 
 /* Arguments of GiOpen, GiSetTypeMask and GiGetEvent. */
-#define GI_ANY_DEVICE (-1)   /* device ID: the first device the type mask selects */
-#define GI_ALL_TYPES (-1)    /* GiSetTypeMask: every device type and class */
-#define GI_EVENT_MODE 1      /* events are announced by window messages */
-#define GI_POLL_MODE 2       /* refused by the driver (GI_UNSUPPORTED) */
-#define GI_FIXED_PERIOD 0x1  /* GiGetEvent: motion per 50 ms instead of weighted by time */
+#define GI_ANY_DEVICE (-1)  /* device ID: the first device the type mask selects */
+#define GI_ALL_TYPES (-1)   /* GiSetTypeMask: every device type and class */
+#define GI_EVENT_MODE 1     /* events are announced by window messages */
+#define GI_POLL_MODE 2      /* refused by the driver (GI_UNSUPPORTED) */
+#define GI_FIXED_PERIOD 0x1 /* GiGetEvent: motion per 50 ms instead of weighted by time */
 
 /* User-interface mode bits (GiSetUiMode): -1 allows every function, 0 none. */
 #define GI_UI_ALL (-1)
@@ -68,7 +68,7 @@ typedef struct GiEvent {
   uint32_t released; /* last & ~current */
   int32_t tx, ty, tz;
   int32_t rx, ry, rz;
-  int32_t period;    /* milliseconds the motion values cover */
+  int32_t period; /* milliseconds the motion values cover */
   uint8_t rest[84];
 } GiEvent;
 
@@ -106,8 +106,7 @@ typedef struct GiWindowQueue {
   void *queue;
 } GiWindowQueue;
 
-typedef int32_t (*GiEventHandler)(GiWindowQueue *pair, GiGetEventData *data, GiEvent *event,
-                                  int32_t user);
+typedef int32_t (*GiEventHandler)(GiWindowQueue *pair, GiGetEventData *data, GiEvent *event, int32_t user);
 
 typedef struct GiHandlerPair {
   GiEventHandler handler; /* may be null: events of its type are ignored */
@@ -153,7 +152,7 @@ int32_t GiInitialize(void);
 void GiTerminate(void);
 
 /* Devices: indices 0..count-1; GiDeviceIndex maps one to its device ID. */
-int32_t GiGetNumDevices(void);   /* -1 when not initialised */
+int32_t GiGetNumDevices(void);        /* -1 when not initialised */
 int32_t GiDeviceIndex(int32_t index); /* -1 on failure */
 
 /* Opening. The window is any HWND of the calling thread (it converts to void *). */
@@ -162,8 +161,7 @@ void GiOpenWinInit(GiOpenData *data, void *window);
 int32_t GiSetTypeMask(GiTypeMask *mask, ...);
 /* mask may be null (every type); it is reduced in place to the openable bits.
  * Returns null on failure with the code in GiLastError. */
-GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode,
-                GiOpenData *data);
+GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode, GiOpenData *data);
 int32_t GiClose(GiHandle handle);
 /* The handle when it is live, else null (with the code in GiLastError). */
 GiHandle GiIsHandle(GiHandle handle);

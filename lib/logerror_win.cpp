@@ -18,8 +18,7 @@ static char gLogPath[LOG_PATH_SIZE];
 static void LogDecide(void) {
   gLogState = LOG_OFF;
   /* Defined with any value, the empty one included, counts. */
-  if (GetEnvironmentVariableA(LOG_ENV_VAR, NULL, 0) == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-    return;
+  if (GetEnvironmentVariableA(LOG_ENV_VAR, NULL, 0) == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return;
   char home[LOG_PATH_SIZE];
   IniHomeDir(home, sizeof home, "gyrantx.ini");
   home[sizeof home - 1] = '\0';

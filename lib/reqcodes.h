@@ -5,9 +5,9 @@
 #define GYX_REQCODES_H
 
 enum {
-  REQ_TRANSPORT_INFO = 2,   /* -> max request size, ring size */
-  REQ_VERSION = 3,          /* major, minor -> 0 when spoken, else -1 */
-  REQ_SHUTDOWN = 4,         /* force -> 0 accepted, -1 refused */
+  REQ_TRANSPORT_INFO = 2, /* -> max request size, ring size */
+  REQ_VERSION = 3,        /* major, minor -> 0 when spoken, else -1 */
+  REQ_SHUTDOWN = 4,       /* force -> 0 accepted, -1 refused */
   REQ_GET_NUM_DEVICES = 101,
   REQ_GET_DEVICE_PORT = 103,
   REQ_GET_DRIVER_INFO = 104,

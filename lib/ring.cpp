@@ -30,8 +30,8 @@ void RingWriteBytes(uint8_t *ring, int32_t size, int32_t *writeOff, const void *
   *writeOff = at;
 }
 
-int RingReadBytes(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff,
-                  void *out, int32_t n, int advance) {
+int RingReadBytes(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, void *out, int32_t n,
+                  int advance) {
   int32_t avail = RingReadable(*readOff, writeOff, size);
   if (n < 0 || avail < n) return -1;
   uint8_t *dst = (uint8_t *)out;
@@ -54,8 +54,8 @@ static void PutWord16(uint8_t *ring, int32_t size, int32_t *writeOff, uint16_t v
   RingWriteBytes(ring, size, writeOff, b, 2);
 }
 
-int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOff,
-                  uint16_t seq, const void *payload, uint16_t length) {
+int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOff, uint16_t seq,
+                  const void *payload, uint16_t length) {
   int32_t room = RingFree(readOff, *writeOff, size);
   if (room < 0) return -17;
   if ((int32_t)length + RING_RECORD_HEADER > room) return -13;
@@ -65,16 +65,16 @@ int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOf
   return 0;
 }
 
-static int GetWord16(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff,
-                     uint16_t *v, int advance) {
+static int GetWord16(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, uint16_t *v,
+                     int advance) {
   uint8_t b[2];
   if (RingReadBytes(ring, size, readOff, writeOff, b, 2, advance) != 0) return -1;
   *v = (uint16_t)(b[0] | (b[1] << 8));
   return 0;
 }
 
-int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff,
-                   uint16_t wanted, void *buf, int32_t capacity, int32_t *length) {
+int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, uint16_t wanted,
+                   void *buf, int32_t capacity, int32_t *length) {
   /* Work on a copy of the offset: it is published only when a whole record
    * has been read, so a failure consumes nothing. */
   int32_t at = *readOff;

@@ -28,21 +28,21 @@ void RingWriteBytes(uint8_t *ring, int32_t size, int32_t *writeOff, const void *
 
 /* Copies n bytes out from *readOff (peek leaves the offset alone when
  * advance is 0); -1 when fewer than n bytes are readable. */
-int RingReadBytes(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff,
-                  void *out, int32_t n, int advance);
+int RingReadBytes(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, void *out, int32_t n,
+                  int advance);
 
 /* Writes one record (sequence, length, payload) when it fits: 0, or -13 (no
  * room, nothing written), or -17 (corrupt offsets, nothing written). */
-int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOff,
-                  uint16_t seq, const void *payload, uint16_t length);
+int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOff, uint16_t seq,
+                  const void *payload, uint16_t length);
 
 /* Reads the record numbered `wanted` into buf, discarding older records
  * before it. 0 on success with *readOff moved past it; -1 when the wanted
  * record is older than the oldest one held (nothing consumed); -17 when the
  * ring holds no complete record where one is expected, or a record does not
  * fit buf (nothing consumed: the caller resynchronises the queue). */
-int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff,
-                   uint16_t wanted, void *buf, int32_t capacity, int32_t *length);
+int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, uint16_t wanted,
+                   void *buf, int32_t capacity, int32_t *length);
 
 #ifdef __cplusplus
 }

@@ -115,7 +115,10 @@ int GYX_KeepClip(float p[3], float fovDegrees, float aspect, float nearDist, flo
 typedef struct GYX_MotionState {
   float previousPivot[3];
 } GYX_MotionState;
-#define GYX_MOTION_STATE_INIT {{0.0f, 0.0f, 0.0f}}
+#define GYX_MOTION_STATE_INIT \
+  {                           \
+    { 0.0f, 0.0f, 0.0f }      \
+  }
 
 /* Motion record: controller values as the caller has scaled them, and the
  * event period in milliseconds. */
@@ -127,8 +130,8 @@ enum { GYX_TX, GYX_TY, GYX_TZ, GYX_RX, GYX_RY, GYX_RZ, GYX_PERIOD, GYX_MOTION_SI
  * of the depth. motion[GYX_RZ] is negated in place (the caller sees it).
  * state may be null: the previous pivot is then taken as (0, 0, 0) and not
  * remembered. Returns 1 if any of the six motion values is non-zero. */
-int GYX_ObjectMotion(float out[16], float motion[GYX_MOTION_SIZE], const float m[16],
-                     const float pivot[3], int zoom, GYX_MotionState *state);
+int GYX_ObjectMotion(float out[16], float motion[GYX_MOTION_SIZE], const float m[16], const float pivot[3],
+                     int zoom, GYX_MotionState *state);
 
 #ifdef __cplusplus
 }

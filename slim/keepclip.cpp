@@ -4,8 +4,7 @@
 
 #include "slim/gyx_slim.h"
 
-extern "C" int GYX_KeepClip(float p[3], float fovDegrees, float aspect, float nearDist,
-                            float farDist) {
+extern "C" int GYX_KeepClip(float p[3], float fovDegrees, float aspect, float nearDist, float farDist) {
   const double h = static_cast<double>(fovDegrees) * 0.008726646502812704;  // half angle, radians
   const double sv = std::sin(h), cv = std::cos(h);
   const double g = std::atan2(sv * static_cast<double>(aspect), cv);

@@ -13,7 +13,9 @@ const int kMaxPasses = 5;
 
 // NaN compares false, so a matrix holding a NaN or an infinity never counts
 // as orthonormal (it would otherwise be handed back as a success).
-bool IsOrthonormal(double det) { return std::fabs(det - 1.0) <= kTolerance; }
+bool IsOrthonormal(double det) {
+  return std::fabs(det - 1.0) <= kTolerance;
+}
 
 void Normalise(double v[3]) {
   const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);

@@ -7,6 +7,5 @@
 int IniHomeDir(char *buf, int size, const char *file) {
   if (buf == NULL || size < 1) return 0;
   return (int)GetPrivateProfileStringA("gyrantrix", "homedirectory",
-                                       "\\Program Files\\Halvorin\\Gyrantrix\\Win32", buf,
-                                       (DWORD)size, file);
+                                       "\\Program Files\\Halvorin\\Gyrantrix\\Win32", buf, (DWORD)size, file);
 }

@@ -14,9 +14,9 @@ enum { INI_BUF_SIZE = 256 };
 static const char *const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:"};
 enum { NUM_PORTS = (int)(sizeof kPorts / sizeof kPorts[0]) };
 
-static const char *const kLabelKeys[UD_NUM_LABELS] = {
-    "button1", "button2", "button3", "button4", "button5", "button6",
-    "button7", "button8", "button9", "leftbutton", "rightbutton"};
+static const char *const kLabelKeys[UD_NUM_LABELS] = {"button1", "button2",    "button3",    "button4",
+                                                      "button5", "button6",    "button7",    "button8",
+                                                      "button9", "leftbutton", "rightbutton"};
 
 static void LabelDefault(int i, char *out, size_t size) {
   if (i < 9)

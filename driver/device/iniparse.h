@@ -22,8 +22,8 @@
 int32_t IniParse(UdDevice *devs, int32_t count, const char *file);
 
 /* The Win32 profile functions behind the system set (iniparse_win.cpp). */
-int32_t IniWinString(const char *section, const char *key, const char *def, char *buf,
-                     int32_t size, const char *file);
+int32_t IniWinString(const char *section, const char *key, const char *def, char *buf, int32_t size,
+                     const char *file);
 int32_t IniWinSection(const char *section, char *buf, int32_t size, const char *file);
 int32_t IniWinInt(const char *section, const char *key, int32_t def, const char *file);
 

@@ -5,8 +5,8 @@
 
 #include "iniparse.h"
 
-int32_t IniWinString(const char *section, const char *key, const char *def, char *buf,
-                     int32_t size, const char *file) {
+int32_t IniWinString(const char *section, const char *key, const char *def, char *buf, int32_t size,
+                     const char *file) {
   if (buf == NULL || size < 1) return 0;
   return (int32_t)GetPrivateProfileStringA(section, key, def, buf, (DWORD)size, file);
 }

@@ -8,14 +8,16 @@
 static const UdSystem *gSystem = NULL;
 
 int32_t UdUseSystem(const UdSystem *sys) {
-  if (sys == NULL || !sys->comOpen || !sys->comClose || !sys->comRead || !sys->comWrite ||
-      !sys->sleep || !sys->profileString || !sys->profileSection || !sys->profileInt || !sys->log)
+  if (sys == NULL || !sys->comOpen || !sys->comClose || !sys->comRead || !sys->comWrite || !sys->sleep ||
+      !sys->profileString || !sys->profileSection || !sys->profileInt || !sys->log)
     return -1;
   gSystem = sys;
   return 0;
 }
 
-const UdSystem *UdCurrentSystem(void) { return gSystem; }
+const UdSystem *UdCurrentSystem(void) {
+  return gSystem;
+}
 
 int32_t UdFail(const char *file, int32_t line, int32_t code) {
   if (gSystem == NULL) return code;

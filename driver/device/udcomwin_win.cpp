@@ -87,7 +87,10 @@ int32_t UdComWinOpen(UdDevice *dev) {
   dcb.BaudRate = (DWORD)m->baudRate;
   dcb.ByteSize = (BYTE)m->dataBits;
   dcb.StopBits = m->stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
-  dcb.Parity = m->parity == 2 ? MARKPARITY : m->parity == 3 ? ODDPARITY : m->parity == 4 ? EVENPARITY : NOPARITY;
+  dcb.Parity = m->parity == 2   ? MARKPARITY
+               : m->parity == 3 ? ODDPARITY
+               : m->parity == 4 ? EVENPARITY
+                                : NOPARITY;
   dcb.fOutxCtsFlow = 0;
   dcb.fOutxDsrFlow = 0;
   dcb.fDtrControl = m->dtrControl == 1 ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
@@ -256,7 +259,7 @@ int32_t UdComArm(UdDevice *dev) {
     return 1;
   }
   int started = StartRead(cp, (int32_t)sizeof cp->readBuf);
-  if (started == 0) return 0;               /* pending read: it wakes the loop (Wine) */
+  if (started == 0) return 0; /* pending read: it wakes the loop (Wine) */
   if (started == 1 && cp->readHave > 0) return 1;
   /* Nothing waiting and the read did not stay pending: wait for the next byte. */
   if (WaitCommEvent(cp->port, &cp->waitMask, &cp->waitOv)) return 1;

@@ -40,7 +40,9 @@ int32_t UdCloseDevice(UdDevice *dev) {
   return result;
 }
 
-int32_t UdDeviceIsOpen(const UdDevice *dev) { return dev != NULL && dev->ops != NULL; }
+int32_t UdDeviceIsOpen(const UdDevice *dev) {
+  return dev != NULL && dev->ops != NULL;
+}
 
 int32_t UdParseInput(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent *ev) {
   if (dev == NULL || dev->ops == NULL || ev == NULL || count < 0 || (bytes == NULL && count > 0))

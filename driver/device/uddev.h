@@ -27,15 +27,15 @@ enum {
 };
 
 enum {
-  UD_MAX_DEVICES = 4,     /* one record per port, COM1: to COM4: */
-  UD_TEXT_SIZE = 128,     /* fixed text fields, NUL-terminated */
+  UD_MAX_DEVICES = 4, /* one record per port, COM1: to COM4: */
+  UD_TEXT_SIZE = 128, /* fixed text fields, NUL-terminated */
   UD_IDENT_SIZE = 136,
   UD_APPFILE_SIZE = 256,
   UD_LABEL_SIZE = 32,
-  UD_NUM_LABELS = 11,     /* button1..button9, leftbutton, rightbutton */
-  UD_RX_SIZE = 1024,      /* receive buffer: bytes of packets not yet complete */
+  UD_NUM_LABELS = 11,       /* button1..button9, leftbutton, rightbutton */
+  UD_RX_SIZE = 1024,        /* receive buffer: bytes of packets not yet complete */
   UD_COM_STATE_SIZE = 1024, /* room for the serial layer's private port state */
-  UD_PERIOD_MS = 50       /* period reported by getPeriod and given to made-up zero events */
+  UD_PERIOD_MS = 50         /* period reported by getPeriod and given to made-up zero events */
 };
 
 /* One row of the model table. */
@@ -45,14 +45,14 @@ typedef struct UdModel {
   int32_t deviceClass; /* class code; type masks may select a class */
   int32_t numButtons;
   int32_t numDegrees;
-  int32_t canBeep;     /* 1 when the model has a beeper */
+  int32_t canBeep;         /* 1 when the model has a beeper */
   char name[UD_TEXT_SIZE]; /* also the "devicetype" value that selects the model */
   int32_t baudRate;
   int32_t dataBits;
-  int32_t parity;      /* 2 mark, 3 odd, 4 even, anything else none */
-  int32_t stopBits;    /* 2 two stop bits, anything else one */
-  int32_t dtrControl;  /* 1 DTR raised while the port is open, else low */
-  int32_t rtsControl;  /* 1 RTS raised while the port is open, else low */
+  int32_t parity;     /* 2 mark, 3 odd, 4 even, anything else none */
+  int32_t stopBits;   /* 2 two stop bits, anything else one */
+  int32_t dtrControl; /* 1 DTR raised while the port is open, else low */
+  int32_t rtsControl; /* 1 RTS raised while the port is open, else low */
 } UdModel;
 
 typedef struct UdDevice UdDevice;
@@ -92,20 +92,20 @@ struct UdDevice {
   char version[UD_TEXT_SIZE];       /* "version" of the configuration */
   int32_t type;                     /* model type, -1 for an empty record */
   int32_t variant;
-  char portName[UD_TEXT_SIZE];      /* "COM1:" … "COM4:" */
-  int32_t index;                    /* position in the table: the device ID */
+  char portName[UD_TEXT_SIZE]; /* "COM1:" … "COM4:" */
+  int32_t index;               /* position in the table: the device ID */
 
   /* Client bookkeeping: owned by the request service, only zeroed here. */
-  struct DvrHandle *handles;        /* open handles, newest first */
+  struct DvrHandle *handles; /* open handles, newest first */
   struct DvrHandle *grabSlot;
   struct DvrHandle *backgroundSlot;
   struct DvrHandle *focus;
   int32_t motionActive;
-  uint32_t message;                 /* registered window message of this device */
+  uint32_t message; /* registered window message of this device */
 
-  const UdModel *model;             /* matching model row, null for an empty record */
-  char ident[UD_IDENT_SIZE];        /* identification reply, "" until opened */
-  int32_t dataMode;                 /* 1 cooked, anything else raw */
+  const UdModel *model;      /* matching model row, null for an empty record */
+  char ident[UD_IDENT_SIZE]; /* identification reply, "" until opened */
+  int32_t dataMode;          /* 1 cooked, anything else raw */
 
   /* Parser state. rxBuffer holds the bytes of packets not yet complete,
    * oldest first. rxSkip: bytes still to drop as they arrive (a packet whose
@@ -114,13 +114,13 @@ struct UdDevice {
    * byte thrown away, for diagnosis. */
   uint8_t rxBuffer[UD_RX_SIZE];
   int32_t rxCount;
-  int32_t rxScanned;  /* bytes at the front of rxBuffer known to hold no CR */
+  int32_t rxScanned; /* bytes at the front of rxBuffer known to hold no CR */
   int32_t rxSkip;
   int32_t rxDiscard;
   uint32_t rxDropped;
 
-  const UdOps *ops;                 /* the model's operations while open, else null */
-  uint32_t lastButtons;             /* button mask of the last button event */
+  const UdOps *ops;     /* the model's operations while open, else null */
+  uint32_t lastButtons; /* button mask of the last button event */
 
   /* The serial layer's port state (handles, overlapped structures, the buffer
    * a pending read completes into, saved settings). Its layout belongs to the
@@ -138,7 +138,7 @@ struct UdDevice {
   char appFile[UD_APPFILE_SIZE];
   char appName[UD_TEXT_SIZE];
   char buttonNames[UD_NUM_LABELS][UD_LABEL_SIZE];
-  int32_t menuButton;  /* bit number of the button that toggles the settings window */
+  int32_t menuButton; /* bit number of the button that toggles the settings window */
 };
 
 /* ---- Model table (udtable) ----------------------------------------------- */

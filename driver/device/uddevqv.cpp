@@ -16,8 +16,8 @@ enum {
   QV_FIRMWARE_DIGIT = 21, /* first digit after "2." in the reply */
   QV_INIT_PAUSE_MS = 1000,
   QV_RESET_PAUSE_MS = 3000,
-  QV_MOTION_LENGTH = 16,  /* "D", period, six axes, CR */
-  QV_BUTTON_LENGTH = 4    /* "K", two mask bytes, CR */
+  QV_MOTION_LENGTH = 16, /* "D", period, six axes, CR */
+  QV_BUTTON_LENGTH = 4   /* "K", two mask bytes, CR */
 };
 
 static const uint8_t kProbeBytes[] = {'h', 'v', CR};
@@ -39,8 +39,8 @@ static const struct {
   const uint8_t *bytes;
   int32_t length;
 } kInitSequence[] = {
-    {kInitCr, sizeof kInitCr},     {kInitCb, sizeof kInitCb},     {kInitNt, sizeof kInitNt},
-    {kInitFtFr, sizeof kInitFtFr}, {kInitP, sizeof kInitP},       {kInitMssv, sizeof kInitMssv},
+    {kInitCr, sizeof kInitCr},     {kInitCb, sizeof kInitCb}, {kInitNt, sizeof kInitNt},
+    {kInitFtFr, sizeof kInitFtFr}, {kInitP, sizeof kInitP},   {kInitMssv, sizeof kInitMssv},
     {kRezero, sizeof kRezero},
 };
 
@@ -49,8 +49,7 @@ typedef struct {
   int8_t raw;
   int8_t common;
 } BitMap;
-static const BitMap kMap2200[] = {{0, 1},  {1, 2},  {2, 3},  {3, 4}, {8, 5},
-                                  {9, 6},  {10, 7}, {11, 0}, {12, 31}};
+static const BitMap kMap2200[] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {8, 5}, {9, 6}, {10, 7}, {11, 0}, {12, 31}};
 static const BitMap kMap3200[] = {{13, 0}, {5, 30}, {4, 31}};
 
 /* ---- Commands ------------------------------------------------------------ */
@@ -105,7 +104,9 @@ int32_t QvDecode(const uint8_t *packet, int32_t length, uint8_t *out) {
   return pos;
 }
 
-static int32_t Signed16(uint8_t high, uint8_t low) { return (int16_t)(uint16_t)((high << 8) | low); }
+static int32_t Signed16(uint8_t high, uint8_t low) {
+  return (int16_t)(uint16_t)((high << 8) | low);
+}
 
 static uint32_t Remap(const BitMap *map, size_t n, uint32_t raw) {
   uint32_t common = 0;
@@ -277,8 +278,7 @@ static int32_t QvClose(UdDevice *dev) {
 }
 
 static int32_t QvParse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent *ev) {
-  if (dev == NULL || ev == NULL || count < 0 || (bytes == NULL && count > 0))
-    return UD_FAIL(UD_BAD_ARGUMENT);
+  if (dev == NULL || ev == NULL || count < 0 || (bytes == NULL && count > 0)) return UD_FAIL(UD_BAD_ARGUMENT);
   Append(dev, bytes, count);
   for (;;) {
     int32_t result = Pass(dev, ev);

@@ -7,8 +7,8 @@
 #include <stdint.h>
 
 enum {
-  QV_DECODE_SIZE = 128,   /* a packet that decodes to more is dropped */
-  QV_BEEP_MAX = 32,       /* longest beep pattern sent */
+  QV_DECODE_SIZE = 128, /* a packet that decodes to more is dropped */
+  QV_BEEP_MAX = 32,     /* longest beep pattern sent */
   QV_COMMAND_SIZE = QV_BEEP_MAX + 2
 };
 

@@ -21,7 +21,7 @@ typedef struct UdProbe {
 
 enum {
   UD_IDENT_ATTEMPTS = 7,
-  UD_IDENT_READS = 5,       /* reads per attempt, each after UD_IDENT_PAUSE_MS */
+  UD_IDENT_READS = 5, /* reads per attempt, each after UD_IDENT_PAUSE_MS */
   UD_IDENT_PAUSE_MS = 100,
   UD_IDENT_READ_SIZE = 128
 };
@@ -35,9 +35,9 @@ int32_t UdIdentify(UdDevice *dev, const UdProbe *probe);
 
 /* Operations every model answers alike. */
 int32_t UdOpWriteUnsupported(UdDevice *dev, const uint8_t *bytes, int32_t count);
-int32_t UdOpGetPeriod(UdDevice *dev, int32_t *period);     /* UD_PERIOD_MS */
-int32_t UdOpGetDataMode(UdDevice *dev, int32_t *mode);     /* dataMode */
-int32_t UdOpSetDataMode(UdDevice *dev, int32_t mode);      /* sets dataMode */
+int32_t UdOpGetPeriod(UdDevice *dev, int32_t *period); /* UD_PERIOD_MS */
+int32_t UdOpGetDataMode(UdDevice *dev, int32_t *mode); /* dataMode */
+int32_t UdOpSetDataMode(UdDevice *dev, int32_t mode);  /* sets dataMode */
 
 /* The operations of each model family. */
 extern const UdOps udQuorvanelOps; /* types 1 and 2 (uddevqv) */

@@ -27,8 +27,8 @@ typedef struct UdSystem {
    * copies the value (or def) cut to size - 1 characters, NUL-terminated, and
    * returns the characters copied; profileSection returns the characters of
    * the section's entries (0 for a missing or empty section). */
-  int32_t (*profileString)(const char *section, const char *key, const char *def, char *buf,
-                           int32_t size, const char *file);
+  int32_t (*profileString)(const char *section, const char *key, const char *def, char *buf, int32_t size,
+                           const char *file);
   int32_t (*profileSection)(const char *section, char *buf, int32_t size, const char *file);
   int32_t (*profileInt)(const char *section, const char *key, int32_t def, const char *file);
   /* Records one failure (module path, line, code); returns code. */

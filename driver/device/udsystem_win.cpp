@@ -8,7 +8,9 @@
 #include "udcomwin.h"
 #include "udsystem.h"
 
-static void WinSleep(int32_t ms) { Sleep((DWORD)(ms < 0 ? 0 : ms)); }
+static void WinSleep(int32_t ms) {
+  Sleep((DWORD)(ms < 0 ? 0 : ms));
+}
 
 static const UdSystem kWin32System = {
     .comOpen = UdComWinOpen,
@@ -22,4 +24,6 @@ static const UdSystem kWin32System = {
     .log = GiLogError,
 };
 
-const UdSystem *UdWin32System(void) { return &kWin32System; }
+const UdSystem *UdWin32System(void) {
+  return &kWin32System;
+}

@@ -25,7 +25,9 @@ void UdCopyText(char *dst, int32_t size, const char *src) {
   dst[n] = '\0';
 }
 
-static int AsciiLower(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+static int AsciiLower(int c) {
+  return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
+}
 
 int32_t UdTextEqualNoCase(const char *a, const char *b) {
   if (a == NULL || b == NULL) return 0;
@@ -52,7 +54,9 @@ void UdFreeModels(void) {
   gUdModelCount = -1;
 }
 
-int32_t UdModelCount(void) { return gUdModelCount; }
+int32_t UdModelCount(void) {
+  return gUdModelCount;
+}
 
 const UdModel *UdModelAt(int32_t i) {
   if (gUdModels == NULL || i < 0 || i >= gUdModelCount) return NULL;
@@ -129,7 +133,9 @@ void UdClearDevices(void) {
   gUdDeviceCount = -1;
 }
 
-int32_t UdDeviceCount(void) { return gUdDeviceCount; }
+int32_t UdDeviceCount(void) {
+  return gUdDeviceCount;
+}
 
 UdDevice *UdDeviceAt(int32_t i) {
   if (i < 0 || i >= gUdDeviceCount) return NULL;

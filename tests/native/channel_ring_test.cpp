@@ -24,10 +24,12 @@ std::vector<uint8_t> Payload(int n, uint8_t first) {
 }
 
 TEST(RingFree, MatchesOneByteGapRule) {
-  struct Case { int32_t rd, wr, free, readable; };
+  struct Case {
+    int32_t rd, wr, free, readable;
+  };
   const Case cases[] = {
-      {0, 0, 1799, 0},      {0, 1799, 0, 1799},  {100, 99, 0, 1799},
-      {100, 0, 99, 1700},   {0, 52, 1747, 52},   {1798, 50, 1747, 52},
+      {0, 0, 1799, 0},    {0, 1799, 0, 1799}, {100, 99, 0, 1799},
+      {100, 0, 99, 1700}, {0, 52, 1747, 52},  {1798, 50, 1747, 52},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(RingFree(c.rd, c.wr, kSize), c.free) << c.rd << "," << c.wr;
@@ -158,11 +160,14 @@ TEST(SeqNum, WrapsPastZero) {
 }
 
 TEST(SeqNum, OrderOnTheCycle) {
-  struct Case { uint16_t a, b; uint32_t fwd; bool newer; };
+  struct Case {
+    uint16_t a, b;
+    uint32_t fwd;
+    bool newer;
+  };
   const Case cases[] = {
-      {65534, 65535, 1, true}, {65535, 1, 1, true}, {1, 2, 1, true},
-      {65535, 2, 2, true},     {2, 65535, 65533, false}, {1, 65535, 65534, false},
-      {7, 7, 0, false},
+      {65534, 65535, 1, true},  {65535, 1, 1, true},      {1, 2, 1, true},  {65535, 2, 2, true},
+      {2, 65535, 65533, false}, {1, 65535, 65534, false}, {7, 7, 0, false},
   };
   for (const Case &c : cases) {
     EXPECT_EQ(SeqForward(c.a, c.b), c.fwd) << c.a << "->" << c.b;

@@ -13,9 +13,15 @@
 // The settings side's actions, recorded instead of performed.
 static int gToggles = 0;
 static int gRezeros = 0;
-void UiToggleSettings(void) { gToggles++; }
-void UiRezero(UdDevice *) { gRezeros++; }
-void *UiSettingsWindow(void) { return nullptr; }
+void UiToggleSettings(void) {
+  gToggles++;
+}
+void UiRezero(UdDevice *) {
+  gRezeros++;
+}
+void *UiSettingsWindow(void) {
+  return nullptr;
+}
 
 namespace {
 
@@ -41,7 +47,10 @@ TEST(ReqArgs, ReadsWordsUntilTheLengthRunsOut) {
 }
 
 TEST(ReqArgs, ByteCountsCountTowardsTheTotal) {
-  struct Case { int32_t length, count; bool ok; };
+  struct Case {
+    int32_t length, count;
+    bool ok;
+  };
   const Case cases[] = {{12, 8, true}, {12, 9, false}, {12, -1, false}, {4, 0, true}, {0, 0, true}};
   for (const Case &c : cases) {
     std::vector<uint8_t> data(16, 0);
@@ -65,22 +74,23 @@ TEST(ReqArgs, OpenRequestStoppingInsideTheTypeMaskIsShort) {
   ReqArgsInit(&a, req.data(), (int32_t)req.size());
   int32_t n, id, present;
   const uint8_t *nm, *mask;
-  ASSERT_TRUE(ReqArgWord(&a, &n) && ReqArgBytes(&a, n, &nm) && ReqArgWord(&a, &id) && ReqArgWord(&a, &present));
+  ASSERT_TRUE(ReqArgWord(&a, &n) && ReqArgBytes(&a, n, &nm) && ReqArgWord(&a, &id) &&
+              ReqArgWord(&a, &present));
   EXPECT_FALSE(ReqArgBytes(&a, 8, &mask));
 }
 
 TEST(Deliver, PolicyAtTheRingsEdge) {
   // Free space as DvrMmapQueueFree reports it: raw free less 4 per reserved header.
-  struct Case { int32_t type; int32_t rawFree; bool asIs; };
+  struct Case {
+    int32_t type;
+    int32_t rawFree;
+    bool asIs;
+  };
   const Case cases[] = {
-      {GI_MOTION_EVENT, 104, true},   // 104 - 8 = 96
-      {GI_MOTION_EVENT, 103, false},
-      {GI_MOTION_EVENT, 100, false},  // 100 - 8 < 96: a zero event instead
-      {GI_BUTTON_EVENT, 104, true},
-      {GI_ZERO_EVENT, 52, true},      // 52 - 4 = 48
-      {GI_ZERO_EVENT, 51, false},
-      {GI_EXCEPTION_EVENT, 188, true},
-      {GI_EXCEPTION_EVENT, 187, false},
+      {GI_MOTION_EVENT, 104, true},                                  // 104 - 8 = 96
+      {GI_MOTION_EVENT, 103, false}, {GI_MOTION_EVENT, 100, false},  // 100 - 8 < 96: a zero event instead
+      {GI_BUTTON_EVENT, 104, true},  {GI_ZERO_EVENT, 52, true},      // 52 - 4 = 48
+      {GI_ZERO_EVENT, 51, false},    {GI_EXCEPTION_EVENT, 188, true}, {GI_EXCEPTION_EVENT, 187, false},
   };
   for (const Case &c : cases) {
     DeliverRule r = DeliverRuleFor(c.type);
@@ -194,7 +204,10 @@ TEST_F(MotionFilter, MenuButtonBesideAnotherButtonIsRemovedFromIt) {
 }
 
 TEST_F(MotionFilter, BitZeroRezerosOnlyThe2200) {
-  struct Case { const char *model; int rezeros; };
+  struct Case {
+    const char *model;
+    int rezeros;
+  };
   const Case cases[] = {{"Quorvanel 2200", 1}, {"Quorvanel 3200", 0}, {"Quorvanel Stick", 0}};
   for (const Case &c : cases) {
     SetUp();

@@ -28,7 +28,9 @@ TEST(GiErrorString, BufferIsReusedByTheNextCall) {
 }
 
 TEST(LogModuleName, CutsAtTheLastSeparatorInOrder) {
-  struct Case { const char *path, *module; };
+  struct Case {
+    const char *path, *module;
+  };
   const Case cases[] = {
       {"/work/main/lib/appmmap_win.cpp", "appmmap_win.cpp"},
       {"C:\\src\\lib\\appgi.c", "appgi.c"},

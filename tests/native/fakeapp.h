@@ -120,14 +120,18 @@ inline Opened *FindOpened(uint32_t handle) {
   return nullptr;
 }
 
-inline Opened *LastOpened() { return S().opened.empty() ? nullptr : S().opened.back().get(); }
+inline Opened *LastOpened() {
+  return S().opened.empty() ? nullptr : S().opened.back().get();
+}
 
 // The real driver's answers, in miniature.
 inline Reply DefaultServe(const Request &r) {
   State &s = S();
   switch (r.code) {
-    case REQ_VERSION: return Words({r.Word(0) == 1 && r.Word(1) == 0 ? 0 : -1});
-    case REQ_GET_NUM_DEVICES: return Words({s.numDevices});
+    case REQ_VERSION:
+      return Words({r.Word(0) == 1 && r.Word(1) == 0 ? 0 : -1});
+    case REQ_GET_NUM_DEVICES:
+      return Words({s.numDevices});
     case REQ_GET_DEVICE_PORT: {
       GiPortInfo p;
       std::memset(&p, 0, sizeof p);
@@ -176,7 +180,8 @@ inline Reply DefaultServe(const Request &r) {
       s.opened.push_back(std::move(o));
       return rep;
     }
-    case REQ_GRAB: return Words({0});
+    case REQ_GRAB:
+      return Words({0});
     case REQ_RESET_QUEUE: {
       Opened *o = FindOpened((uint32_t)r.Word(0));
       if (!o) return Reply{1, {0, 0}};
@@ -187,7 +192,8 @@ inline Reply DefaultServe(const Request &r) {
       s.messages.push_back({o->window, o->message, (uint32_t)o->slot, NoticeParam(NOTICE_QUEUE_RESET, seq)});
       return Reply{1, {(uint8_t)(seq & 0xFF), (uint8_t)(seq >> 8)}};
     }
-    default: return Reply{TRANS_UNKNOWN_CODE, {}};
+    default:
+      return Reply{TRANS_UNKNOWN_CODE, {}};
   }
 }
 
@@ -209,8 +215,8 @@ inline std::vector<Request> Sent(int32_t code) {
 inline uint16_t Put(Opened *o, const GiEvent &ev, int size = GI_EVENT_SHORT_SIZE) {
   int32_t w = o->queue->writeOffset;
   uint16_t seq = o->nextSeq;
-  int rc = RingPutRecord(o->queue->ring, CHANNEL_RING_SIZE, o->queue->readOffset, &w, seq, &ev,
-                         (uint16_t)size);
+  int rc =
+      RingPutRecord(o->queue->ring, CHANNEL_RING_SIZE, o->queue->readOffset, &w, seq, &ev, (uint16_t)size);
   if (rc == 0) {
     o->queue->writeOffset = w;
     o->nextSeq = SeqNext(seq);
@@ -358,11 +364,21 @@ int AppMmapReadEvent(QueueLink *link, uint16_t sequence, void *buffer, int32_t c
   return 0;
 }
 
-int AppMmapDriverChanged(void) { return fake::S().attached && fake::S().driverChanged; }
-int AppMmapIsAttached(void) { return fake::S().attached; }
-int32_t AppMmapLastStatus(void) { return fake::S().lastStatus; }
-int32_t AppMmapMaxRequest(void) { return CHANNEL_MAX_REQUEST; }
-int32_t AppMmapRingSize(void) { return CHANNEL_RING_SIZE; }
+int AppMmapDriverChanged(void) {
+  return fake::S().attached && fake::S().driverChanged;
+}
+int AppMmapIsAttached(void) {
+  return fake::S().attached;
+}
+int32_t AppMmapLastStatus(void) {
+  return fake::S().lastStatus;
+}
+int32_t AppMmapMaxRequest(void) {
+  return CHANNEL_MAX_REQUEST;
+}
+int32_t AppMmapRingSize(void) {
+  return CHANNEL_RING_SIZE;
+}
 
 // ---- the platform ----
 extern "C" {
@@ -373,7 +389,9 @@ int AppPlatHomeDir(char *buf, int size) {
   return (int)std::strlen(buf);
 }
 
-int AppPlatFileExists(const char *path) { return fake::S().files.count(path) ? 1 : 0; }
+int AppPlatFileExists(const char *path) {
+  return fake::S().files.count(path) ? 1 : 0;
+}
 
 int AppPlatStartProgram(const char *path) {
   fake::State &s = fake::S();
@@ -388,9 +406,15 @@ void AppPlatSleep(uint32_t ms) {
   fake::S().clock += ms;
 }
 
-uint32_t AppPlatTime(void) { return fake::S().clock; }
-void AppPlatTimerBegin(void) { fake::S().timerDepth++; }
-void AppPlatTimerEnd(void) { fake::S().timerDepth--; }
+uint32_t AppPlatTime(void) {
+  return fake::S().clock;
+}
+void AppPlatTimerBegin(void) {
+  fake::S().timerDepth++;
+}
+void AppPlatTimerEnd(void) {
+  fake::S().timerDepth--;
+}
 
 int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out) {
   auto &q = fake::S().messages;
@@ -407,8 +431,10 @@ int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, 
 void AppPlatDropNotices(void *window, uint32_t message) {
   auto &q = fake::S().messages;
   for (auto it = q.begin(); it != q.end();) {
-    if (it->window == window && it->message == message) it = q.erase(it);
-    else ++it;
+    if (it->window == window && it->message == message)
+      it = q.erase(it);
+    else
+      ++it;
   }
 }
 

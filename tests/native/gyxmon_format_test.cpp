@@ -29,8 +29,9 @@ TEST(MonFormat, ButtonAndComboLines) {
   b.current = 0x24;
   b.pressed = 0x24;
   b.released = 0x1;
-  EXPECT_EQ(Lines(b, 0, 0), std::vector<std::string>{
-                                 " 0) Button Event -> lst = 00000001, cur = 00000024, prs = 00000024, rel = 00000001"});
+  EXPECT_EQ(Lines(b, 0, 0),
+            std::vector<std::string>{
+                " 0) Button Event -> lst = 00000001, cur = 00000024, prs = 00000024, rel = 00000001"});
   GiEvent c = Event(GI_COMBO_EVENT);
   c.current = c.pressed = 0x80000000u;
   c.tx = -5;
@@ -52,12 +53,15 @@ TEST(MonFormat, MotionAndZeroLines) {
   m.ry = 5;
   m.rz = -6;
   m.period = 84;
-  EXPECT_EQ(Lines(m, 1, 0), std::vector<std::string>{
-                                " 1) Motion Event -> tx = 1, ty = -2, tz = 3, rx = -4, ry = 5, rz = -6, per = 84"});
-  EXPECT_EQ(Lines(m, 1, 1), std::vector<std::string>{" 1) Motion Event -> dominant direction rz = -6, per = 84"});
+  EXPECT_EQ(Lines(m, 1, 0),
+            std::vector<std::string>{
+                " 1) Motion Event -> tx = 1, ty = -2, tz = 3, rx = -4, ry = 5, rz = -6, per = 84"});
+  EXPECT_EQ(Lines(m, 1, 1),
+            std::vector<std::string>{" 1) Motion Event -> dominant direction rz = -6, per = 84"});
   GiEvent z = Event(GI_ZERO_EVENT);
   z.period = 50;
-  EXPECT_EQ(Lines(z, 0, 1), std::vector<std::string>{" 0) Motion Event -> dominant direction tx = 0, per = 50"});
+  EXPECT_EQ(Lines(z, 0, 1),
+            std::vector<std::string>{" 0) Motion Event -> dominant direction tx = 0, per = 50"});
 }
 
 TEST(MonFormat, DominantAxisKeepsTheEarlierOnTies) {
@@ -80,7 +84,8 @@ TEST(MonFormat, ExceptionAndUnknownLines) {
   std::memset(GI_EVENT_TEXT(&e), 'x', GI_EVENT_TEXT_SIZE);
   std::string line = Lines(e, 2, 0)[0];
   EXPECT_EQ(line, " 2) Exception Event -> " + std::string(128, 'x'));
-  for (int32_t type : {0, 6, -3}) EXPECT_EQ(Lines(Event(type), 0, 0), std::vector<std::string>{" 0) Unknown Data"});
+  for (int32_t type : {0, 6, -3})
+    EXPECT_EQ(Lines(Event(type), 0, 0), std::vector<std::string>{" 0) Unknown Data"});
 }
 
 TEST(MonArgs, OptionsAndMistakes) {

@@ -12,123 +12,117 @@
 namespace {
 
 class GyxsimLatency : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SimEngineInit(&e_, &SimModelQv2200, nullptr);
-        SimSessionInit(&s_);
+ protected:
+  void SetUp() override {
+    SimEngineInit(&e_, &SimModelQv2200, nullptr);
+    SimSessionInit(&s_);
+  }
+
+  std::string Run(const char *line) {
+    char reply[SIM_REPLY_MAX];
+    return SimSessionStart(&e_, &s_, line, nowUs_, reply, sizeof reply) ? reply : "(pending)";
+  }
+
+  std::string Poll() {
+    char reply[SIM_REPLY_MAX];
+    return SimSessionPoll(&e_, &s_, nowUs_, reply, sizeof reply) ? reply : "(pending)";
+  }
+
+  // The line takes every queued byte; the main loop polls right after.
+  std::string Send() {
+    std::string out;
+    uint8_t b;
+    while (SimTxNext(&e_, &b)) {
+      out.push_back((char)b);
+      SimTxAdvance(&e_);
     }
+    return out;
+  }
 
-    std::string Run(const char *line)
-    {
-        char reply[SIM_REPLY_MAX];
-        return SimSessionStart(&e_, &s_, line, nowUs_, reply, sizeof reply) ? reply : "(pending)";
-    }
+  void Answer(const char *bytes) {
+    SimEngineReceive(&e_, (const uint8_t *)bytes, (int)strlen(bytes), nowUs_);
+  }
 
-    std::string Poll()
-    {
-        char reply[SIM_REPLY_MAX];
-        return SimSessionPoll(&e_, &s_, nowUs_, reply, sizeof reply) ? reply : "(pending)";
-    }
-
-    // The line takes every queued byte; the main loop polls right after.
-    std::string Send()
-    {
-        std::string out;
-        uint8_t b;
-        while (SimTxNext(&e_, &b)) {
-            out.push_back((char)b);
-            SimTxAdvance(&e_);
-        }
-        return out;
-    }
-
-    void Answer(const char *bytes) { SimEngineReceive(&e_, (const uint8_t *)bytes, (int)strlen(bytes), nowUs_); }
-
-    SimEngine e_;
-    SimSession s_;
-    int64_t nowUs_ = 5000000;
+  SimEngine e_;
+  SimSession s_;
+  int64_t nowUs_ = 5000000;
 };
 
-TEST_F(GyxsimLatency, TimesFromTheLastByteSentToTheFirstByteBack)
-{
-    ASSERT_EQ(Run("latency 100 0 0 0 0 -100 count=2 every=5 timeout=50"), "(pending)");
-    std::string packet = Send();
-    ASSERT_EQ(packet.size(), 16u);
-    EXPECT_EQ(packet[0], 'D');
+TEST_F(GyxsimLatency, TimesFromTheLastByteSentToTheFirstByteBack) {
+  ASSERT_EQ(Run("latency 100 0 0 0 0 -100 count=2 every=5 timeout=50"), "(pending)");
+  std::string packet = Send();
+  ASSERT_EQ(packet.size(), 16u);
+  EXPECT_EQ(packet[0], 'D');
 
-    nowUs_ += 300;
-    Answer("B"); // read before the packet is known to have left: not an answer
-    EXPECT_EQ(Poll(), "(pending)");
-    nowUs_ += 700;
-    Answer("Bc\r");
-    nowUs_ += 40;
-    Answer("x"); // the rest of the answer arrives later and changes nothing
-    EXPECT_EQ(Poll(), "(pending)");
-    EXPECT_EQ(Send(), "") << "the next round waits for its pause";
-    EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 5000);
+  nowUs_ += 300;
+  Answer("B");  // read before the packet is known to have left: not an answer
+  EXPECT_EQ(Poll(), "(pending)");
+  nowUs_ += 700;
+  Answer("Bc\r");
+  nowUs_ += 40;
+  Answer("x");  // the rest of the answer arrives later and changes nothing
+  EXPECT_EQ(Poll(), "(pending)");
+  EXPECT_EQ(Send(), "") << "the next round waits for its pause";
+  EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 5000);
 
-    nowUs_ += 5000;
-    EXPECT_EQ(Poll(), "(pending)");
-    EXPECT_EQ(Send(), packet);
-    EXPECT_EQ(Poll(), "(pending)");
-    nowUs_ += 1234;
-    Answer("B");
-    EXPECT_EQ(Poll(), "ok rounds=2 answered=2 lost=0 us=700,1234");
-    EXPECT_EQ(s_.busy, 0);
+  nowUs_ += 5000;
+  EXPECT_EQ(Poll(), "(pending)");
+  EXPECT_EQ(Send(), packet);
+  EXPECT_EQ(Poll(), "(pending)");
+  nowUs_ += 1234;
+  Answer("B");
+  EXPECT_EQ(Poll(), "ok rounds=2 answered=2 lost=0 us=700,1234");
+  EXPECT_EQ(s_.busy, 0);
 }
 
-TEST_F(GyxsimLatency, UnansweredRoundsAreLostAtTheirTimeOut)
-{
-    ASSERT_EQ(Run("latency 1 1 1 1 1 1 count=2 every=0 timeout=20"), "(pending)");
-    Send();
-    EXPECT_EQ(Poll(), "(pending)");
-    EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 20000);
-    nowUs_ += 19999;
-    EXPECT_EQ(Poll(), "(pending)");
-    nowUs_ += 1;
-    EXPECT_EQ(Poll(), "(pending)") << "round 2 is queued at once";
-    Answer("late"); // after the give-up, before round 2 has left: counts for nothing
-    EXPECT_EQ(Send().size(), 16u);
-    EXPECT_EQ(Poll(), "(pending)");
-    Answer("B");
-    EXPECT_EQ(Poll(), "ok rounds=2 answered=1 lost=1 us=0") << "read in the same microsecond";
+TEST_F(GyxsimLatency, UnansweredRoundsAreLostAtTheirTimeOut) {
+  ASSERT_EQ(Run("latency 1 1 1 1 1 1 count=2 every=0 timeout=20"), "(pending)");
+  Send();
+  EXPECT_EQ(Poll(), "(pending)");
+  EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 20000);
+  nowUs_ += 19999;
+  EXPECT_EQ(Poll(), "(pending)");
+  nowUs_ += 1;
+  EXPECT_EQ(Poll(), "(pending)") << "round 2 is queued at once";
+  Answer("late");  // after the give-up, before round 2 has left: counts for nothing
+  EXPECT_EQ(Send().size(), 16u);
+  EXPECT_EQ(Poll(), "(pending)");
+  Answer("B");
+  EXPECT_EQ(Poll(), "ok rounds=2 answered=1 lost=1 us=0") << "read in the same microsecond";
 }
 
-TEST(GyxsimLatencyCommand, Arguments)
-{
-    struct Case {
-        const char *line;
-        int rc;
-    } cases[] = {
-        {"latency 1 2 3 4 5 6", SIM_OK},
-        {"latency 1 2 3 4 5 6 count=1000 every=0 timeout=0 ticks=320", SIM_OK},
-        {"latency 1 2 3 4 5 6 count=1001", SIM_ERR_ARGUMENT},
-        {"latency 1 2 3", SIM_ERR_ARGUMENT},
-        {"latency 1 2 3 4 5 6 seed=1", SIM_ERR_SYNTAX},
-        {"move 1 2 3 4 5 6 every=0 count=3 ticks=320", SIM_OK},
-        {"move 1 2 3 4 5 6 timeout=5", SIM_ERR_SYNTAX},
-    };
-    for (const Case &c : cases) {
-        SimCommand cmd;
-        char err[200];
-        EXPECT_EQ(SimParseCommand(&SimModelQv2200, c.line, &cmd, err, sizeof err), c.rc) << c.line << ": " << err;
-    }
+TEST(GyxsimLatencyCommand, Arguments) {
+  struct Case {
+    const char *line;
+    int rc;
+  } cases[] = {
+      {"latency 1 2 3 4 5 6", SIM_OK},
+      {"latency 1 2 3 4 5 6 count=1000 every=0 timeout=0 ticks=320", SIM_OK},
+      {"latency 1 2 3 4 5 6 count=1001", SIM_ERR_ARGUMENT},
+      {"latency 1 2 3", SIM_ERR_ARGUMENT},
+      {"latency 1 2 3 4 5 6 seed=1", SIM_ERR_SYNTAX},
+      {"move 1 2 3 4 5 6 every=0 count=3 ticks=320", SIM_OK},
+      {"move 1 2 3 4 5 6 timeout=5", SIM_ERR_SYNTAX},
+  };
+  for (const Case &c : cases) {
     SimCommand cmd;
     char err[200];
-    ASSERT_EQ(SimParseCommand(&SimModelQv2200, "latency 0 0 0 0 0 7", &cmd, err, sizeof err), SIM_OK);
-    EXPECT_EQ(cmd.verb, SIM_VERB_LATENCY);
-    EXPECT_EQ(cmd.count, 1);
-    EXPECT_EQ(cmd.timeoutMs, 1000);
-    EXPECT_EQ(cmd.everyMs, 20);
-    EXPECT_EQ(cmd.motion.axis[5], 7);
+    EXPECT_EQ(SimParseCommand(&SimModelQv2200, c.line, &cmd, err, sizeof err), c.rc) << c.line << ": " << err;
+  }
+  SimCommand cmd;
+  char err[200];
+  ASSERT_EQ(SimParseCommand(&SimModelQv2200, "latency 0 0 0 0 0 7", &cmd, err, sizeof err), SIM_OK);
+  EXPECT_EQ(cmd.verb, SIM_VERB_LATENCY);
+  EXPECT_EQ(cmd.count, 1);
+  EXPECT_EQ(cmd.timeoutMs, 1000);
+  EXPECT_EQ(cmd.everyMs, 20);
+  EXPECT_EQ(cmd.motion.axis[5], 7);
 }
 
-TEST_F(GyxsimLatency, AllAtOnceQueuesEveryPacketOfAMove)
-{
-    ASSERT_EQ(Run("move 1 0 0 0 0 0 every=0 count=40 ticks=320"), "(pending)");
-    EXPECT_EQ(Send().size(), 40u * 16u);
-    EXPECT_EQ(Poll(), "ok bytes=640");
+TEST_F(GyxsimLatency, AllAtOnceQueuesEveryPacketOfAMove) {
+  ASSERT_EQ(Run("move 1 0 0 0 0 0 every=0 count=40 ticks=320"), "(pending)");
+  EXPECT_EQ(Send().size(), 40u * 16u);
+  EXPECT_EQ(Poll(), "ok bytes=640");
 }
 
-} // namespace
+}  // namespace

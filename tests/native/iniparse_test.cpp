@@ -22,8 +22,7 @@ class IniParseTest : public ::testing::Test {
       devs[i].index = i;
     }
   }
-  void Set(const char *section, const char *key, const std::string &value,
-           const char *file = "gyrantx.ini") {
+  void Set(const char *section, const char *key, const std::string &value, const char *file = "gyrantx.ini") {
     world.profile.Set(file, section, key, value);
   }
   int32_t Parse() { return IniParse(devs, UD_MAX_DEVICES, "gyrantx.ini"); }
@@ -95,9 +94,8 @@ TEST_F(IniParseTest, WithoutApplicationFileTheLabelsAreTheDefaults) {
   ASSERT_EQ(1, Parse());
   EXPECT_STREQ("", devs[0].appFile);
   EXPECT_STREQ("Gyrantrix", devs[0].appName);
-  const char *labels[UD_NUM_LABELS] = {"Button 1", "Button 2", "Button 3", "Button 4",
-                                       "Button 5", "Button 6", "Button 7", "Button 8",
-                                       "Button 9", "Left",     "Right"};
+  const char *labels[UD_NUM_LABELS] = {"Button 1", "Button 2", "Button 3", "Button 4", "Button 5", "Button 6",
+                                       "Button 7", "Button 8", "Button 9", "Left",     "Right"};
   for (int i = 0; i < UD_NUM_LABELS; i++) EXPECT_STREQ(labels[i], devs[0].buttonNames[i]);
 }
 

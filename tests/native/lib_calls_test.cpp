@@ -188,13 +188,12 @@ TEST_F(LibCalls, OpenRequestLayout) {
   ASSERT_EQ(open.size(), 1u);
   const std::vector<uint8_t> &d = open[0].data;
   ASSERT_EQ(d.size(), 4u + 36u);
-  const uint8_t want[] = {4, 0, 0, 0, 'J', 'e', 't', 0,
-                          1, 0, 0, 0,                          // device ID
-                          1, 0, 0, 0,                          // mask present
-                          0x0E, 0, 0, 0, 0, 0, 0, 0xC0,        // types 1-3, classes 62, 63
-                          1, 0, 0, 0,                          // mode
-                          0xB6, 0xA0, 0x02, 0, 77, 0, 0, 0,    // open data
-                          31, 0, 0, 0};                        // every event type
+  const uint8_t want[] = {4,    0,    0,    0, 'J', 'e', 't', 0,    1, 0, 0, 0,  // device ID
+                          1,    0,    0,    0,                                   // mask present
+                          0x0E, 0,    0,    0, 0,   0,   0,   0xC0,              // types 1-3, classes 62, 63
+                          1,    0,    0,    0,                                   // mode
+                          0xB6, 0xA0, 0x02, 0, 77,  0,   0,   0,                 // open data
+                          31,   0,    0,    0};                                  // every event type
   EXPECT_EQ(d, std::vector<uint8_t>(want, want + sizeof want));
   EXPECT_EQ(GiGetDeviceID(h), 1);
   EXPECT_EQ(GiIsHandle(h), h);
@@ -247,7 +246,9 @@ TEST_F(LibCalls, OpenFailures) {
     fake::Reset();
     Init();
     fake::Reply reply = c.reply;
-    fake::S().serve = [reply](const fake::Request &q) { return q.code == REQ_OPEN ? reply : fake::DefaultServe(q); };
+    fake::S().serve = [reply](const fake::Request &q) {
+      return q.code == REQ_OPEN ? reply : fake::DefaultServe(q);
+    };
     EXPECT_EQ(Open(), nullptr) << c.what;
     EXPECT_EQ(GiLastError, c.want) << c.what;
     std::vector<fake::Request> closes = fake::Sent(REQ_CLOSE);
@@ -423,7 +424,9 @@ TEST_F(LibCalls, CommandsCarryTheDriverHandle) {
   EXPECT_EQ(GiRezero(h), GI_NO_ERROR);
   EXPECT_EQ(GiReleaseDevice(h), GI_NO_ERROR);
   EXPECT_EQ(GiSetUiMode(h, 0x2F), GI_NO_ERROR);
-  fake::S().serve = [](const fake::Request &q) { return q.code == REQ_GRAB ? fake::Words({GI_FAILED}) : fake::DefaultServe(q); };
+  fake::S().serve = [](const fake::Request &q) {
+    return q.code == REQ_GRAB ? fake::Words({GI_FAILED}) : fake::DefaultServe(q);
+  };
   EXPECT_EQ(GiGrabDevice(h, 1), GI_FAILED);  // the driver's status is the result
   const std::vector<fake::Request> &r = fake::S().requests;
   ASSERT_GE(r.size(), 4u);

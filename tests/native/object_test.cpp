@@ -19,9 +19,7 @@ namespace {
 struct Rec {
   int type;
   float x, y, z;
-  bool operator==(const Rec &o) const {
-    return type == o.type && x == o.x && y == o.y && z == o.z;
-  }
+  bool operator==(const Rec &o) const { return type == o.type && x == o.x && y == o.y && z == o.z; }
 };
 
 std::ostream &operator<<(std::ostream &os, const Rec &r) {
@@ -71,10 +69,10 @@ struct FileCase {
 TEST(ObjectFile, TextRules) {
   const Rec m123{OBJECT_MOVEI, 1, 2, 3}, d456{OBJECT_DRAWI, 4, 5, 6}, m000{OBJECT_MOVEI, 0, 0, 0};
   const FileCase cases[] = {
-      {"one_command.obj", {m123}, 0},                 // no trailing comma
+      {"one_command.obj", {m123}, 0},  // no trailing comma
       {"two_commands.obj", {m123, d456}, 0},
-      {"white_space.obj", {m123, d456}, 0},           // white space anywhere, keyword too
-      {"empty_commands.obj", {m123, d456}, 0},        // empty commands are skipped
+      {"white_space.obj", {m123, d456}, 0},     // white space anywhere, keyword too
+      {"empty_commands.obj", {m123, d456}, 0},  // empty commands are skipped
       {"text_after_paren.obj", {m000, {OBJECT_DRAWI, 1, 2, 3}}, 0},
       {"scale_first.obj", {m000, {OBJECT_DRAWI, 1, 0, 0}}, 0},  // SCALE checked, then dropped
       {"number_rules.obj",
@@ -84,7 +82,7 @@ TEST(ObjectFile, TextRules) {
       {"too_few_fields.obj", {}, 1},
       {"empty_field.obj", {}, 1},
       {"too_many_fields.obj", {}, 1},
-      {"bad_scale.obj", {}, 1},                       // SCALE fields are checked too
+      {"bad_scale.obj", {}, 1},   // SCALE fields are checked too
       {"error_line.obj", {}, 4},  // the last line feed is read before the command is parsed
       {"only_scale.obj", {}, 0},
       {"empty.obj", {}, 0},
@@ -108,13 +106,14 @@ TEST(ObjectFile, LongCommandsAndFieldsAreBounded) {
     std::string text;
     std::vector<Rec> want;  // empty: parse error on line 1
   } cases[] = {
-      {"field_19", "MOVEI(1234567890123456789,0,0)",
-       {{OBJECT_MOVEI, 1234567890123456789.0f, 0, 0}}},
-      {"field_19_with_dropped", "MOVEI(+1234567890123456789e,0,0)",
+      {"field_19", "MOVEI(1234567890123456789,0,0)", {{OBJECT_MOVEI, 1234567890123456789.0f, 0, 0}}},
+      {"field_19_with_dropped",
+       "MOVEI(+1234567890123456789e,0,0)",
        {{OBJECT_MOVEI, 1234567890123456789.0f, 0, 0}}},
       {"field_20", "MOVEI(12345678901234567890,0,0)", {}},  // cutting would change the value
       {"command_255", "MOVEI(1,2,3)" + std::string(255 - 12, 'x'), {{OBJECT_MOVEI, 1, 2, 3}}},
-      {"long_tail_after_paren", "MOVEI(1,2,3)" + x300 + x300 + ",DRAWI(4,5,6)",
+      {"long_tail_after_paren",
+       "MOVEI(1,2,3)" + x300 + x300 + ",DRAWI(4,5,6)",
        {{OBJECT_MOVEI, 1, 2, 3}, {OBJECT_DRAWI, 4, 5, 6}}},
       // The 4 of z = 34 lies past the kept characters: refused, not read as 3.
       {"long_inside_paren", "MOVEI(1,2,3" + x300 + "4)", {}},
@@ -145,7 +144,9 @@ TEST(ObjectFile, ListGrowsPastItsFirstBlock) {
 
 // ---- building wire objects --------------------------------------------------
 
-ObjectCommand C(int type, float x, float y, float z) { return {type, x, y, z, 0.0f}; }
+ObjectCommand C(int type, float x, float y, float z) {
+  return {type, x, y, z, 0.0f};
+}
 
 using Point = std::tuple<float, float, float>;
 using Line = std::pair<Point, Point>;
@@ -180,18 +181,12 @@ TEST(WireObjectBuild, MergesPointsAndLinesAndScales) {
         C(0, 1, 1, 0), C(1, 1, 0, 0)},
        {o, a, b, c},
        {{o, a}, {a, b}, {b, c}, {c, o}}},
-      {"a list starting with a draw-to gives no line",
-       {C(1, 1, 0, 0), C(1, 1, 1, 0)},
-       {a, b},
-       {{a, b}}},
+      {"a list starting with a draw-to gives no line", {C(1, 1, 0, 0), C(1, 1, 1, 0)}, {a, b}, {{a, b}}},
       {"a draw-to onto the pen's own place gives no line",
        {C(0, 0, 0, 0), C(1, 0, 0, 0), C(1, 1, 0, 0)},
        {o, a},
        {{o, a}}},
-      {"any type but move-to and scale draws",
-       {C(0, 0, 0, 0), C(7, 1, 0, 0)},
-       {o, a},
-       {{o, a}}},
+      {"any type but move-to and scale draws", {C(0, 0, 0, 0), C(7, 1, 0, 0)}, {o, a}, {{o, a}}},
       {"the last scale wins for every point, before and after it",
        {C(2, 5, 5, 5), C(0, 1, 0, 0), C(1, 1, 1, 0), C(2, 2, 3, 4), C(1, 0, 1, 0)},
        {{2, 0, 0}, {2, 3, 0}, {0, 3, 0}},
@@ -334,15 +329,13 @@ TEST(BuiltinObjects, ShapesHaveTheirDescribedStructure) {
   FreeWireObject(&w);
 
   // Edge marker: a prism, every corner on two rim edges and one side edge.
-  ASSERT_EQ(OBJECT_OK,
-            BuildWireObject(&w, EdgeMarkerCommands, CountObjectCommands(EdgeMarkerCommands)));
+  ASSERT_EQ(OBJECT_OK, BuildWireObject(&w, EdgeMarkerCommands, CountObjectCommands(EdgeMarkerCommands)));
   for (const auto &kv : Degrees(w)) EXPECT_EQ(3, kv.second);
   FreeWireObject(&w);
 
   // Axis arrow: the apex joins all eight head points; each head point has
   // two rim neighbours and the apex.
-  ASSERT_EQ(OBJECT_OK,
-            BuildWireObject(&w, AxisArrowCommands, CountObjectCommands(AxisArrowCommands)));
+  ASSERT_EQ(OBJECT_OK, BuildWireObject(&w, AxisArrowCommands, CountObjectCommands(AxisArrowCommands)));
   d = Degrees(w);
   EXPECT_EQ(8, d[Point(0, 0, 250)]);
   for (const auto &kv : d)
@@ -402,11 +395,8 @@ TEST(LoadObjects, MainObjectFromAFileOrElseTheJet) {
     const char *fixture;
     int points, lines;
   } cases[] = {
-      {"square.obj", 4, 4},
-      {"only_scale.obj", 348, 660},
-      {"empty.obj", 348, 660},
-      {"lower_case.obj", 348, 660},
-      {"no_such_file.obj", 348, 660},
+      {"square.obj", 4, 4},         {"only_scale.obj", 348, 660},   {"empty.obj", 348, 660},
+      {"lower_case.obj", 348, 660}, {"no_such_file.obj", 348, 660},
   };
   for (const auto &c : cases) {
     ObjectSet set;

@@ -145,8 +145,8 @@ TEST(SlimProducts, MatchHandWorkedValues) {
   GYX_Mult14x44(out.data(), v, m.data());
   ExpectVecNear({float(full[0]), float(full[1]), float(full[2])}, out, 1e-5, "Mult14x44");
   GYX_MultFull14x44(out.data(), v, m.data());
-  ExpectVecNear({float(full[0] / full[3]), float(full[1] / full[3]), float(full[2] / full[3])}, out,
-                1e-5, "MultFull14x44");
+  ExpectVecNear({float(full[0] / full[3]), float(full[1] / full[3]), float(full[2] / full[3])}, out, 1e-5,
+                "MultFull14x44");
   GYX_Mult13x33(out.data(), v, m.data());
   ExpectVecNear({float(full[0] - m[12]), float(full[1] - m[13]), float(full[2] - m[14])}, out, 1e-5,
                 "Mult13x33 ignores the translation");
@@ -156,8 +156,7 @@ TEST(SlimProducts, MatchHandWorkedValues) {
   EXPECT_EQ((Vec{0.0f, 0.0f, 1.0f}), out);
   const float a3[3] = {1.0f, 2.0f, 3.0f}, b3[3] = {-4.0f, 5.0f, 0.5f};
   GYX_CrossProduct(out.data(), a3, b3);
-  EXPECT_EQ((Vec{2.0f * 0.5f - 3.0f * 5.0f, 3.0f * -4.0f - 1.0f * 0.5f, 1.0f * 5.0f - 2.0f * -4.0f}),
-            out);
+  EXPECT_EQ((Vec{2.0f * 0.5f - 3.0f * 5.0f, 3.0f * -4.0f - 1.0f * 0.5f, 1.0f * 5.0f - 2.0f * -4.0f}), out);
 }
 
 TEST(SlimProducts, ScaleMatrixScalesColumnsOfEveryRowButNotColumnThree) {
@@ -453,8 +452,7 @@ TEST(SlimOrthoNorm, HopelessMatrixBecomesIdentityWithTwoLines) {
     EXPECT_EQ(-1, GYX_OrthoNormMatrix(m->data()));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(0u, err.find("GYX_OrthoNormMatrix: did not work, det=")) << err;
-    EXPECT_NE(std::string::npos, err.find("\n                     Setting matrix to Identity\n"))
-        << err;
+    EXPECT_NE(std::string::npos, err.find("\n                     Setting matrix to Identity\n")) << err;
     EXPECT_EQ(Identity(), *m);  // the translation goes too
   }
 }

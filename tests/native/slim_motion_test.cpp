@@ -80,7 +80,7 @@ TEST(SlimObjectMotion, ChangedPivotAloneShiftsTheTranslationOfAScaledObject) {
     float scale;
     Vec p0, p1;
   } cases[] = {
-      {1.0f, {0, 0, 0}, {100, 0, 0}},   // unscaled: the shift cancels out
+      {1.0f, {0, 0, 0}, {100, 0, 0}},  // unscaled: the shift cancels out
       {2.0f, {0, 0, 0}, {100, 0, 0}},
       {0.5f, {10, 20, 30}, {-40, 50, 0}},
   };

@@ -14,7 +14,15 @@ using udfake::Bytes;
 namespace {
 
 const std::string kProbe = "hv\r";
-const std::string kInitBytes = Bytes("\r" "CB\r" "NT\r" "FT\0\rFR\0\r" "P@r@r\r" "MSSV\r" "Z\r", 28);
+const std::string kInitBytes = Bytes(
+    "\r"
+    "CB\r"
+    "NT\r"
+    "FT\0\rFR\0\r"
+    "P@r@r\r"
+    "MSSV\r"
+    "Z\r",
+    28);
 
 /* A 46-character firmware reply whose digit after "2." is d. */
 std::string Firmware(char d) {
@@ -143,8 +151,8 @@ TEST_F(DeviceTable, FindDeviceByIndexAndTypeMask) {
     UdDevice *d = UdFindDevice(index, m ? (const uint8_t *)m->data() : nullptr);
     return d ? d->index : -99;
   };
-  std::string ballClass = mask({63}), stick = mask({3}), stickClass = mask({62}),
-              lumeqaro = mask({5}), type3200 = mask({2}), none = mask({}), bit4 = mask({4});
+  std::string ballClass = mask({63}), stick = mask({3}), stickClass = mask({62}), lumeqaro = mask({5}),
+              type3200 = mask({2}), none = mask({}), bit4 = mask({4});
   EXPECT_EQ(0, find(-1, nullptr));
   EXPECT_EQ(2, find(2, nullptr));
   EXPECT_EQ(-99, find(4, nullptr));
@@ -246,10 +254,10 @@ TEST_F(QvOpen, FirmwareDigitSelectsTheBallModel) {
     char digit;
     int32_t expected;
   } cases[] = {
-      {"Quorvanel 2200", '0', UD_OK}, {"Quorvanel 2200", '8', UD_OK},
+      {"Quorvanel 2200", '0', UD_OK},        {"Quorvanel 2200", '8', UD_OK},
       {"Quorvanel 2200", '3', UD_NO_DEVICE}, {"Quorvanel 2200", '6', UD_NO_DEVICE},
       {"Quorvanel 2200", '9', UD_NO_DEVICE}, {"Quorvanel 2200", 'x', UD_NO_DEVICE},
-      {"Quorvanel 3200", '3', UD_OK}, {"Quorvanel 3200", '9', UD_OK},
+      {"Quorvanel 3200", '3', UD_OK},        {"Quorvanel 3200", '9', UD_OK},
       {"Quorvanel 3200", '1', UD_NO_DEVICE}, {"Quorvanel 3200", '/', UD_NO_DEVICE},
   };
   for (const Case &c : cases) {

@@ -14,7 +14,15 @@ using udfake::Bytes;
 
 namespace {
 
-const std::string kInitBytes = Bytes("\r" "CB\r" "NT\r" "FT\0\rFR\0\r" "P@r@r\r" "MSSV\r" "Z\r", 28);
+const std::string kInitBytes = Bytes(
+    "\r"
+    "CB\r"
+    "NT\r"
+    "FT\0\rFR\0\r"
+    "P@r@r\r"
+    "MSSV\r"
+    "Z\r",
+    28);
 
 /* A device record that is open on a virtual port, so that the parser runs
  * through UdParseInput exactly as the driver calls it. */
@@ -75,14 +83,14 @@ TEST_F(QvParse, CookedButtonLayoutPerModel) {
     uint8_t high, low;
     uint32_t expected;
   } cases[] = {
-      {1, 0x40, 0x4F, 0x1Eu},        /* raw 0-3 -> 1-4 */
-      {1, 0x47, 0x40, 0xE0u},        /* raw 8-10 -> 5-7 */
-      {1, 0x48, 0x40, 0x1u},         /* raw 11 -> 0 */
-      {1, 0x50, 0x40, 0x80000000u},  /* raw 12 -> 31 */
-      {1, 0x40, 0x70, 0x0u},         /* raw 4, 5 are not buttons of the 2200 */
-      {2, 0x00, 0x30, 0xC0000000u},  /* 3200: raw 5 -> 30, raw 4 -> 31 */
-      {2, 0x20, 0x00, 0x1u},         /* 3200: raw 13 -> 0 */
-      {2, 0x40, 0x4F, 0x0u},         /* 3200: raw 0-3 drop */
+      {1, 0x40, 0x4F, 0x1Eu},       /* raw 0-3 -> 1-4 */
+      {1, 0x47, 0x40, 0xE0u},       /* raw 8-10 -> 5-7 */
+      {1, 0x48, 0x40, 0x1u},        /* raw 11 -> 0 */
+      {1, 0x50, 0x40, 0x80000000u}, /* raw 12 -> 31 */
+      {1, 0x40, 0x70, 0x0u},        /* raw 4, 5 are not buttons of the 2200 */
+      {2, 0x00, 0x30, 0xC0000000u}, /* 3200: raw 5 -> 30, raw 4 -> 31 */
+      {2, 0x20, 0x00, 0x1u},        /* 3200: raw 13 -> 0 */
+      {2, 0x40, 0x4F, 0x0u},        /* 3200: raw 0-3 drop */
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << " raw " << std::hex << (c.high << 8 | c.low));
@@ -134,7 +142,8 @@ TEST_F(QvParse, ReadsOfAnySizeGiveTheSameEventsAsOneRead) {
       pieces.insert(pieces.end(), got.begin(), got.end());
     }
     ASSERT_EQ(whole.size(), pieces.size()) << "pieces of " << piece;
-    for (size_t i = 0; i < whole.size(); i++) EXPECT_EQ(0, memcmp(&whole[i], &pieces[i], 48)) << piece << "/" << i;
+    for (size_t i = 0; i < whole.size(); i++)
+      EXPECT_EQ(0, memcmp(&whole[i], &pieces[i], 48)) << piece << "/" << i;
   }
 }
 
@@ -187,7 +196,12 @@ TEST_F(QvParse, PacketSplitOverTwoReadsWaitsForItsCr) {
 
 TEST_F(QvParse, EscapedBytesInsideAMotionPacket) {
   /* tx = 0x0D11, ty = 0x135E: CR, XON, XOFF and the caret itself escaped. */
-  std::string packet = Bytes("D\x01\x40" "^M^Q" "^S^^" "\0\0\0\0\0\0\0\0\r", 20);
+  std::string packet = Bytes(
+      "D\x01\x40"
+      "^M^Q"
+      "^S^^"
+      "\0\0\0\0\0\0\0\0\r",
+      20);
   auto events = Feed(packet);
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ(GI_MOTION_EVENT, events[0].type);
@@ -198,13 +212,13 @@ TEST_F(QvParse, EscapedBytesInsideAMotionPacket) {
 
 TEST_F(QvParse, MalformedPacketsAreConsumedWithoutEvents) {
   const std::string malformed[] = {
-      Bytes("X\x40\x41\r", 4),               /* unknown type */
-      Bytes("D\x01\x02\r", 4),               /* motion packet too short */
-      Bytes("K\x40\x41\x42\r", 5),           /* CR not at position 3 */
-      Bytes("K\x40\r", 3),                   /* button packet too short */
-      Bytes("K\x40^Z\x41\r", 6),             /* bad escape: decodes to "K", 41, CR */
-      Bytes("\r", 1),                        /* empty packet */
-      Bytes("^", 1) + Bytes("\r", 1),        /* caret swallowing the CR */
+      Bytes("X\x40\x41\r", 4),        /* unknown type */
+      Bytes("D\x01\x02\r", 4),        /* motion packet too short */
+      Bytes("K\x40\x41\x42\r", 5),    /* CR not at position 3 */
+      Bytes("K\x40\r", 3),            /* button packet too short */
+      Bytes("K\x40^Z\x41\r", 6),      /* bad escape: decodes to "K", 41, CR */
+      Bytes("\r", 1),                 /* empty packet */
+      Bytes("^", 1) + Bytes("\r", 1), /* caret swallowing the CR */
   };
   for (const std::string &bad : malformed) {
     SCOPED_TRACE(testing::PrintToString(bad));
@@ -220,7 +234,11 @@ TEST_F(QvParse, MalformedPacketsAreConsumedWithoutEvents) {
 TEST_F(QvParse, BadEscapeKeepsOnlyThePacketType) {
   /* "D" + 20 bytes + bad escape + 14 bytes + CR: decoding restarts behind
    * the "D", and what follows the escape is a well-formed motion packet. */
-  std::string tail = Bytes("\x00\x10" "\x00\x01" "\0\0\0\0\0\0\0\0\0\0\r", 15);
+  std::string tail = Bytes(
+      "\x00\x10"
+      "\x00\x01"
+      "\0\0\0\0\0\0\0\0\0\0\r",
+      15);
   std::string packet = "D" + std::string(20, 'x') + "^Z" + tail;
   auto events = Feed(packet);
   ASSERT_EQ(1u, events.size());
@@ -344,12 +362,10 @@ TEST(QvDecode, EscapeTable) {
   struct Case {
     std::string wire, decoded;
   } cases[] = {
-      {"K^M\r", "K\r\r"},
-      {"K^Q^S\r", Bytes("K\x11\x13\r", 4)},
-      {"K^^\r", "K^\r"},
-      {"Kab^Zc\r", "Kc\r"},  /* bad escape: back to behind the type byte */
-      {"^Zab\r", "ab\r"},    /* bad escape before anything decoded */
-      {"K^", "K"},           /* a caret with nothing behind it */
+      {"K^M\r", "K\r\r"}, {"K^Q^S\r", Bytes("K\x11\x13\r", 4)},
+      {"K^^\r", "K^\r"},  {"Kab^Zc\r", "Kc\r"}, /* bad escape: back to behind the type byte */
+      {"^Zab\r", "ab\r"},                       /* bad escape before anything decoded */
+      {"K^", "K"},                              /* a caret with nothing behind it */
   };
   for (const Case &c : cases) {
     uint8_t out[QV_DECODE_SIZE];

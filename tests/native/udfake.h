@@ -23,11 +23,11 @@ namespace udfake {
 /* A device on the far end of one port. Bytes it sends become readable when
  * the virtual clock reaches their time. */
 struct Port {
-  bool exists = true;      /* false: opening fails like a missing COM port */
+  bool exists = true; /* false: opening fails like a missing COM port */
   bool open = false;
   int opens = 0, closes = 0;
-  bool failWrites = false; /* the port refuses every write */
-  std::string written;     /* every byte written while open */
+  bool failWrites = false;                               /* the port refuses every write */
+  std::string written;                                   /* every byte written while open */
   std::vector<std::pair<int64_t, std::string>> outgoing; /* (time, bytes) */
   /* Called after each write with the bytes of that write. */
   std::function<void(Port &, const std::string &)> onWrite;
@@ -51,7 +51,8 @@ struct Profile {
   void EmptySection(const std::string &file, const std::string &section) {
     files[Lower(file)][Lower(section)];
   }
-  const std::vector<std::pair<std::string, std::string>> *Section(const char *file, const char *section) const {
+  const std::vector<std::pair<std::string, std::string>> *Section(const char *file,
+                                                                  const char *section) const {
     auto f = files.find(Lower(file ? file : ""));
     if (f == files.end()) return nullptr;
     auto s = f->second.find(Lower(section));
@@ -130,10 +131,12 @@ inline int32_t ComWrite(UdDevice *dev, const uint8_t *bytes, int32_t count) {
   return count;
 }
 
-inline void Sleep(int32_t ms) { Current()->now += ms; }
+inline void Sleep(int32_t ms) {
+  Current()->now += ms;
+}
 
-inline int32_t ProfileString(const char *section, const char *key, const char *def, char *buf,
-                             int32_t size, const char *file) {
+inline int32_t ProfileString(const char *section, const char *key, const char *def, char *buf, int32_t size,
+                             const char *file) {
   if (!buf || size < 1) return 0;
   const std::string *v = Current()->profile.Value(file, section, key);
   std::string text = v ? *v : std::string(def ? def : "");
@@ -193,7 +196,9 @@ inline void Reset(World *world) {
 }
 
 /* Bytes as written in a test: "K\x40\x41\r". */
-inline std::string Bytes(const char *s, size_t n) { return std::string(s, n); }
+inline std::string Bytes(const char *s, size_t n) {
+  return std::string(s, n);
+}
 
 }  // namespace udfake
 

@@ -31,11 +31,11 @@ class DeviceConfig : public ::testing::Test {
     GyxRemoveIni();
   }
   // Writes gyrantx.ini and loads the device table from it.
-  int Load(const std::string& text) {
+  int Load(const std::string &text) {
     EXPECT_TRUE(GyxWriteIni(text));
     return UdLoadDevices();
   }
-  std::string Scratch(const char* name) {
+  std::string Scratch(const char *name) {
     if (dir_.empty()) dir_ = GyxMakeScratchDir("devcfg");
     return GyxWinPath(dir_ + "/" + name);
   }
@@ -99,17 +99,20 @@ TEST_F(DeviceConfig, ApplicationFileNamesAndLabels) {
   std::string app = Scratch("jet.ini");
   ASSERT_TRUE(GyxWriteAppFile(app, GyxAppFileText("Jet Demo", {"Fire", "Brake", "", "Up"})));
   ASSERT_EQ(0, Load("[COM1:]\r\ndevicetype=Quorvanel 2200\r\n"
-                    "[COM2:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" + app + "\r\n"
-                    "[COM3:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" + Scratch("none.ini") + "\r\n"));
+                    "[COM2:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" +
+                    app +
+                    "\r\n"
+                    "[COM3:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" +
+                    Scratch("none.ini") + "\r\n"));
   ASSERT_EQ(3, UdDeviceCount());
-  const char* defaults[11] = {"Button 1", "Button 2", "Button 3", "Button 4", "Button 5", "Button 6",
-                              "Button 7", "Button 8", "Button 9", "Left", "Right"};
+  const char *defaults[11] = {"Button 1", "Button 2", "Button 3", "Button 4", "Button 5", "Button 6",
+                              "Button 7", "Button 8", "Button 9", "Left",     "Right"};
   for (int d : {0, 2}) {
     SCOPED_TRACE(d);
     EXPECT_STREQ("Gyrantrix", UdDeviceAt(d)->appName);
     for (int i = 0; i < 11; i++) EXPECT_STREQ(defaults[i], UdDeviceAt(d)->buttonNames[i]);
   }
-  const UdDevice* jet = UdDeviceAt(1);
+  const UdDevice *jet = UdDeviceAt(1);
   EXPECT_STREQ(app.c_str(), jet->appFile);
   EXPECT_STREQ("Jet Demo", jet->appName);
   EXPECT_STREQ("Fire", jet->buttonNames[0]);
@@ -124,9 +127,11 @@ TEST_F(DeviceConfig, LongValuesAreCutToTheirFields) {
   std::string app = Scratch("long.ini");
   ASSERT_TRUE(GyxWriteAppFile(app, "[Gyrantrix]\r\nappName=" + std::string(200, 'n') +
                                        "\r\nleftbutton=" + std::string(50, 'l') + "\r\n"));
-  ASSERT_EQ(0, Load("[gyrantrix]\r\nhomedir=" + std::string(200, 'h') + "\r\nversion=9.1\r\n"
-                    "[COM1:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" + app + "\r\n"));
-  const UdDevice* dev = UdDeviceAt(0);
+  ASSERT_EQ(0, Load("[gyrantrix]\r\nhomedir=" + std::string(200, 'h') +
+                    "\r\nversion=9.1\r\n"
+                    "[COM1:]\r\ndevicetype=Quorvanel 2200\r\nappfile=" +
+                    app + "\r\n"));
+  const UdDevice *dev = UdDeviceAt(0);
   EXPECT_EQ(std::string(127, 'h'), dev->homeDirectory);
   EXPECT_STREQ("9.1", dev->version);
   EXPECT_EQ(std::string(127, 'n'), dev->appName);

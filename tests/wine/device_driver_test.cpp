@@ -26,16 +26,16 @@ class DeviceDriver : public GyxWineTest {
     GyxRemoveIni();
     GyxWineTest::TearDown();
   }
-  void Configure(const std::string& sections) { ASSERT_TRUE(GyxWriteIni(sections)); }
-  void StartSim(GyxSim* sim, int com, const char* model, const char* extra = "") {
+  void Configure(const std::string &sections) { ASSERT_TRUE(GyxWriteIni(sections)); }
+  void StartSim(GyxSim *sim, int com, const char *model, const char *extra = "") {
     ASSERT_EQ(GYXSIM_OK, GyxSimStart(sim, com, model, extra)) << GyxSimLog(sim);
   }
-  void StartDriver(const std::string& args = "") {
+  void StartDriver(const std::string &args = "") {
     ASSERT_TRUE(driver_.Start(GyxBinPath("gyxsrv.exe"), args)) << driver_.Error();
   }
   // The start-up box the driver shows: its text, after pressing OK; then the
   // driver's exit code (or ~0 when it did not end).
-  std::string BoxText(unsigned long timeoutMs, unsigned long* exitCode) {
+  std::string BoxText(unsigned long timeoutMs, unsigned long *exitCode) {
     HWND box = GyxWaitMessageBox(kCaption, timeoutMs, driver_.Pid());
     if (!box) return "(no box)";
     std::string text = GyxMessageBoxText(box);
@@ -52,7 +52,7 @@ class DeviceDriver : public GyxWineTest {
     EXPECT_TRUE(stop.Wait(30000, &code));
     return code;
   }
-  bool LinesAre(GyxSim* sim, int dtr, int rts) {
+  bool LinesAre(GyxSim *sim, int dtr, int rts) {
     char cmd[64];
     snprintf(cmd, sizeof cmd, "waitlines %d %d timeout=10000", dtr, rts);
     return GyxSimAsk(sim, cmd).rfind("ok", 0) == 0;

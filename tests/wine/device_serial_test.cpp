@@ -37,19 +37,19 @@ class DeviceSerial : public GyxWineTest {
     GyxWineTest::TearDown();
   }
   // Configures one device and returns its record.
-  UdDevice* Configure(const char* port, const char* model) {
+  UdDevice *Configure(const char *port, const char *model) {
     EXPECT_TRUE(GyxWriteIni(std::string("[") + port + "]\r\ndevicetype=" + model + "\r\n"));
     EXPECT_EQ(0, UdLoadDevices());
     return UdDeviceAt(0);
   }
-  void StartSim(const char* model, const char* extra = "") {
+  void StartSim(const char *model, const char *extra = "") {
     ASSERT_EQ(GYXSIM_OK, GyxSimStart(&sim_, 1, model, extra)) << GyxSimLog(&sim_);
   }
-  std::string Ask(const char* line) { return GyxSimAsk(&sim_, line); }
+  std::string Ask(const char *line) { return GyxSimAsk(&sim_, line); }
 
   // The driver's loop for one device: arm, wait on the read event, read up to
   // 256 bytes, parse, until `want` events came or timeoutMs passed.
-  std::vector<GiEvent> Pump(UdDevice* dev, size_t want, unsigned long timeoutMs) {
+  std::vector<GiEvent> Pump(UdDevice *dev, size_t want, unsigned long timeoutMs) {
     std::vector<GiEvent> events;
     HANDLE readEvent = (HANDLE)UdComReadEvent(dev);
     EXPECT_NE(nullptr, readEvent);
@@ -77,7 +77,7 @@ class DeviceSerial : public GyxWineTest {
 
 TEST_F(DeviceSerial, OpenIdentifiesInitialisesAndRaisesTheLines) {
   StartSim("2200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   ASSERT_EQ(0, UdOpenDevice(dev)) << GyxSimLog(&sim_);
   EXPECT_STREQ(kFirmware2200, dev->ident);
   EXPECT_EQ("ok inits=1 bad=0", Ask("waitinit timeout=5000")) << GyxSimLog(&sim_);
@@ -96,7 +96,7 @@ TEST_F(DeviceSerial, OpenIdentifiesInitialisesAndRaisesTheLines) {
 
 TEST_F(DeviceSerial, EventsArriveThroughTheReadEvent) {
   StartSim("2200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   ASSERT_EQ(0, UdOpenDevice(dev));
   EXPECT_EQ("ok inits=1 bad=0", Ask("waitinit timeout=5000"));
   EXPECT_TRUE(Pump(dev, 1, 300).empty()) << "nothing before the device sends";
@@ -122,7 +122,7 @@ TEST_F(DeviceSerial, EventsArriveThroughTheReadEvent) {
 // pending must not disturb it, nor lose the packet that comes next.
 TEST_F(DeviceSerial, CommandsWrittenWhileAReadIsPendingLoseNothing) {
   StartSim("2200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   ASSERT_EQ(0, UdOpenDevice(dev));
   EXPECT_EQ("ok inits=1 bad=0", Ask("waitinit timeout=5000"));
   std::vector<GiEvent> all;
@@ -152,7 +152,7 @@ TEST_F(DeviceSerial, CommandsWrittenWhileAReadIsPendingLoseNothing) {
 
 TEST_F(DeviceSerial, InputLargerThanOneReadIsAllDelivered) {
   StartSim("2200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   ASSERT_EQ(0, UdOpenDevice(dev));
   EXPECT_EQ("ok inits=1 bad=0", Ask("waitinit timeout=5000"));
   /* 40 packets of 16 bytes pile up in the port while nobody reads. */
@@ -164,7 +164,7 @@ TEST_F(DeviceSerial, InputLargerThanOneReadIsAllDelivered) {
 
 TEST_F(DeviceSerial, PortWithoutADeviceBehindItIsAPortError) {
   /* COM3 is mapped to a link that nothing has created. */
-  UdDevice* dev = Configure("COM3:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM3:", "Quorvanel 2200");
   const unsigned long long start = GyxNowMs();
   EXPECT_EQ(UD_PORT_ERROR, UdOpenDevice(dev));
   EXPECT_LT(GyxNowMs() - start, 2000u) << "no identification on a port that cannot be opened";
@@ -174,7 +174,7 @@ TEST_F(DeviceSerial, PortWithoutADeviceBehindItIsAPortError) {
 
 TEST_F(DeviceSerial, SilentDeviceIsNoDeviceAfterSevenAttempts) {
   StartSim("2200", "--silent");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   const unsigned long long start = GyxNowMs();
   EXPECT_EQ(UD_NO_DEVICE, UdOpenDevice(dev));
   const unsigned long long took = GyxNowMs() - start;
@@ -186,7 +186,7 @@ TEST_F(DeviceSerial, SilentDeviceIsNoDeviceAfterSevenAttempts) {
 
 TEST_F(DeviceSerial, OtherModelIsNoDeviceAndLeavesThePortFree) {
   StartSim("3200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   EXPECT_EQ(UD_NO_DEVICE, UdOpenDevice(dev));
   EXPECT_EQ(0u, Ask("waitlines 0 0 timeout=5000").rfind("ok", 0));
   EXPECT_NE(std::string::npos, Ask("init").find("inits=0 ")) << "no set-up for the wrong model";
@@ -197,7 +197,7 @@ TEST_F(DeviceSerial, OtherModelIsNoDeviceAndLeavesThePortFree) {
 
 TEST_F(DeviceSerial, WritesReportTheirCount) {
   StartSim("2200");
-  UdDevice* dev = Configure("COM1:", "Quorvanel 2200");
+  UdDevice *dev = Configure("COM1:", "Quorvanel 2200");
   ASSERT_EQ(0, UdOpenDevice(dev));
   const uint8_t bytes[8] = {'B', 'c', 'C', 'c', 'C', 'c', 'C', '\r'};
   EXPECT_EQ(8, UdComWrite(dev, bytes, 8));

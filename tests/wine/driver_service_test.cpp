@@ -97,7 +97,9 @@ TEST_F(DriverService, AnswersEveryQueryCode) {
     ASSERT_EQ(RawCall(code, RawRequest(), true, &r), 4) << code;
     EXPECT_EQ(RawWord(r, 0), GI_UNSUPPORTED) << code;
   }
-  struct { int32_t id, status, mode; } modes[] = {{0, 0, 1}, {-1, 0, 1}, {7, GI_BAD_ID, 0}};
+  struct {
+    int32_t id, status, mode;
+  } modes[] = {{0, 0, 1}, {-1, 0, 1}, {7, GI_BAD_ID, 0}};
   for (auto &m : modes) {
     ASSERT_EQ(RawCall(REQ_GET_DATA_MODE, RawRequest().Word(m.id), true, &r), 8);
     EXPECT_EQ(RawWord(r, 0), m.status) << m.id;
@@ -161,9 +163,13 @@ TEST_F(DriverService, HandleRequestsOnAnOpenAndAClosedHandle) {
   ASSERT_EQ(RawCall(REQ_GET_UI_MODE, RawRequest().Word(o.handle), true, &r), 8);
   EXPECT_EQ(RawWord(r, 1), 9);
 
-  struct { int32_t capacity, status; } conv[] = {{10, GI_UNSUPPORTED}, {505, GI_FAILED}};
+  struct {
+    int32_t capacity, status;
+  } conv[] = {{10, GI_UNSUPPORTED}, {505, GI_FAILED}};
   for (auto &c : conv) {
-    ASSERT_EQ(RawCall(REQ_CONVERSE, RawRequest().Word(o.handle).Word(2).Bytes("hi", 2).Word(c.capacity), true, &r), 12);
+    ASSERT_EQ(
+        RawCall(REQ_CONVERSE, RawRequest().Word(o.handle).Word(2).Bytes("hi", 2).Word(c.capacity), true, &r),
+        12);
     EXPECT_EQ(RawWord(r, 0), c.status) << c.capacity;
     EXPECT_EQ(RawWord(r, 1), 0);
   }
@@ -222,8 +228,9 @@ TEST_F(DriverService, OpenArgumentsAndShortOpen) {
   EXPECT_EQ(AppMmapLastStatus(), TRANS_LENGTH);
   EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, "GyrantrixMemMap00"), nullptr);
 
-  struct Case { int32_t device, mode, status; } cases[] = {
-      {3, 1, GI_BAD_ID}, {0, 2, GI_UNSUPPORTED}, {0, 7, GI_BAD_VALUE}};
+  struct Case {
+    int32_t device, mode, status;
+  } cases[] = {{3, 1, GI_BAD_ID}, {0, 2, GI_UNSUPPORTED}, {0, 7, GI_BAD_VALUE}};
   for (const Case &c : cases) {
     RawRequest req;
     uint8_t mask[8];
@@ -380,7 +387,7 @@ TEST_F(DriverService, ExclusiveSlotRules) {
   EXPECT_EQ(grab(b.handle, 0), GI_FAILED);    // taken
   EXPECT_EQ(grab(b.handle, 1), GI_NO_ERROR);
   ASSERT_EQ(RawCall(REQ_RELEASE, RawRequest().Word(b.handle), false), 0);
-  EXPECT_EQ(grab(a.handle, 1), GI_FAILED);    // still holds the background slot
+  EXPECT_EQ(grab(a.handle, 1), GI_FAILED);  // still holds the background slot
   // Closing the holder frees its slot.
   ASSERT_EQ(RawCall(REQ_CLOSE, RawRequest().Word(a.handle), false), 0);
   EXPECT_EQ(grab(b.handle, 0), GI_NO_ERROR);

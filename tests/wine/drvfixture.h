@@ -78,13 +78,15 @@ class DriverTest : public GyxWineTest {
 
   // The driver's box shown by process pid says `text` (or, with whole false,
   // contains it) and takes the answer `button`.
-  static ::testing::AssertionResult AnswerBox(DWORD pid, const std::string &text, int button, bool whole = true) {
+  static ::testing::AssertionResult AnswerBox(DWORD pid, const std::string &text, int button,
+                                              bool whole = true) {
     HWND box = GyxWaitMessageBox("gyxsrv", 15000, pid);
     if (!box) return ::testing::AssertionFailure() << "no box from process " << pid;
     std::string got = GyxMessageBoxText(box);
     if (whole ? got != text : got.find(text) == std::string::npos)
       return ::testing::AssertionFailure() << "the box says: " << got;
-    if (!GyxPressButton(box, button)) return ::testing::AssertionFailure() << "button " << button << " not taken";
+    if (!GyxPressButton(box, button))
+      return ::testing::AssertionFailure() << "button " << button << " not taken";
     return ::testing::AssertionSuccess();
   }
 

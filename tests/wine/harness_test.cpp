@@ -15,11 +15,13 @@ namespace {
 
 const char kChild[] = "gyx_testchild.exe";
 
-std::string Child() { return GyxBinPath(kChild); }
+std::string Child() {
+  return GyxBinPath(kChild);
+}
 
 // The child's exit code, or ~0 when it did not end within 10 s.
-unsigned long RunChild(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-                       const std::string& cwd = "") {
+unsigned long RunChild(const std::vector<std::string> &args, const std::vector<std::string> &env = {},
+                       const std::string &cwd = "") {
   GyxProcess p;
   if (!p.Start(Child(), GyxJoinArgs(args), env, cwd)) return ~0ul;
   unsigned long code = ~0ul;
@@ -30,8 +32,8 @@ unsigned long RunChild(const std::vector<std::string>& args, const std::vector<s
 
 TEST(HarnessPath, LinuxPathsBecomeDriveZ) {
   const struct {
-    const char* in;
-    const char* out;
+    const char *in;
+    const char *out;
   } cases[] = {
       {"/", "Z:\\"},
       {"/tmp/a b/c.ini", "Z:\\tmp\\a b\\c.ini"},
@@ -39,7 +41,7 @@ TEST(HarnessPath, LinuxPathsBecomeDriveZ) {
       {"relative/dir", "relative\\dir"},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(GyxWinPath(c.in), c.out) << c.in;
+  for (const auto &c : cases) EXPECT_EQ(GyxWinPath(c.in), c.out) << c.in;
 }
 
 TEST(HarnessPath, BuiltProgramsAreFoundThroughDriveZ) {
@@ -59,17 +61,24 @@ TEST(HarnessPath, ScratchDirectoriesAreNewAndDistinct) {
 
 // Strings that trip naive quoting: blanks, quotes, backslashes before quotes
 // and at the end, the empty string.
-const char* const kTrickyArgs[] = {
-    "plain", "two words", "quote\"inside", "trailing\\", "trailing blank\\",
-    "back\\\\slash \\\"q", "C:\\Program Files\\x", "", "tab\there",
+const char *const kTrickyArgs[] = {
+    "plain",
+    "two words",
+    "quote\"inside",
+    "trailing\\",
+    "trailing blank\\",
+    "back\\\\slash \\\"q",
+    "C:\\Program Files\\x",
+    "",
+    "tab\there",
 };
 
 TEST(HarnessQuote, CommandLineToArgvGivesBackEachArgument) {
-  for (const char* arg : kTrickyArgs) {
+  for (const char *arg : kTrickyArgs) {
     const std::string line = "prog " + GyxQuoteArg(arg);
     const std::wstring wline(line.begin(), line.end());
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(wline.c_str(), &argc);
+    LPWSTR *argv = CommandLineToArgvW(wline.c_str(), &argc);
     ASSERT_NE(argv, nullptr);
     ASSERT_EQ(argc, 2) << line;
     const std::wstring got(argv[1]);
@@ -131,7 +140,7 @@ TEST_F(HarnessProcess, MissingProgramFailsWithItsError) {
 TEST_F(HarnessProcess, ArgumentsArriveIntactInTheChild) {
   // The child compares its argument with the variable: quoting and environment
   // both have to be right for a 0.
-  for (const char* value : kTrickyArgs) {
+  for (const char *value : kTrickyArgs) {
     EXPECT_EQ(RunChild({"env", "GYX_HT_VALUE", value}, {std::string("GYX_HT_VALUE=") + value}), 0u)
         << "[" << value << "]";
   }
@@ -189,11 +198,11 @@ class HarnessMsgBox : public GyxWineTest {};
 
 TEST_F(HarnessMsgBox, PressedButtonIsTheChildsAnswer) {
   const struct {
-    const char* type;
+    const char *type;
     int button;
     unsigned long answer;
   } cases[] = {{"ok", IDOK, 1}, {"yesno", IDYES, 6}, {"yesno", IDNO, 7}};
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(c.type + std::string(" / ") + std::to_string(c.button));
     GyxProcess child;
     ASSERT_TRUE(child.Start(Child(), GyxJoinArgs({"msgbox", "Harness Box", "Press me.", c.type})));
@@ -263,7 +272,7 @@ TEST_F(HarnessMsgBox, ToolFindsPressesAndReportsAbsence) {
       {{"Harness Tool", "--press", "maybe"}, 2},
       {{"--timeout", "200"}, 2},
   };
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     GyxProcess tool;
     ASSERT_TRUE(tool.Start(GyxBinPath("gyx_msgbox.exe"), GyxJoinArgs(c.args)));
     unsigned long got = ~0ul;
@@ -285,7 +294,7 @@ TEST(HarnessMsgBoxNames, ButtonNamesMapToIds) {
 
 // ---------------------------------------------------------------- files
 
-std::string ReadProfile(const char* section, const char* key, const char* file) {
+std::string ReadProfile(const char *section, const char *key, const char *file) {
   char buf[256];
   GetPrivateProfileStringA(section, key, "(default)", buf, sizeof buf, file);
   return buf;
@@ -308,8 +317,8 @@ TEST(HarnessConfig, AppFileHoldsNameAndLabels) {
   const std::string dir = GyxMakeScratchDir("app");
   ASSERT_FALSE(dir.empty());
   const std::string file = GyxWinPath(dir + "/jet.ini");
-  ASSERT_TRUE(GyxWriteAppFile(file, GyxAppFileText("Jet Demo", {"Fire", "Zoom", "", "B4", "B5", "B6",
-                                                                "B7", "B8", "B9", "L", "R", "extra"})));
+  ASSERT_TRUE(GyxWriteAppFile(file, GyxAppFileText("Jet Demo", {"Fire", "Zoom", "", "B4", "B5", "B6", "B7",
+                                                                "B8", "B9", "L", "R", "extra"})));
   EXPECT_EQ(ReadProfile("Gyrantrix", "appName", file.c_str()), "Jet Demo");
   EXPECT_EQ(ReadProfile("Gyrantrix", "button1", file.c_str()), "Fire");
   EXPECT_EQ(ReadProfile("Gyrantrix", "button3", file.c_str()), "");
@@ -359,15 +368,15 @@ TEST(HarnessLinux, OwnPidIsTheLinuxPid) {
 
 TEST(HarnessLinux, ExitStatusAndOutputAreReadBack) {
   const struct {
-    const char* script;
+    const char *script;
     int code;
-    const char* output;
+    const char *output;
   } cases[] = {
       {"echo out; echo err >&2; exit 7", 7, "out\nerr\n"},
       {"exit 0", 0, ""},
       {"printf 'a b'; kill -9 $$", 137, "a b"},
   };
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     GyxLinuxProcess p;
     ASSERT_TRUE(p.Start({"/bin/sh", "-c", c.script})) << c.script;
     EXPECT_GT(p.Pid(), 0);
@@ -381,9 +390,9 @@ TEST(HarnessLinux, ExitStatusAndOutputAreReadBack) {
 
 TEST(HarnessLinux, ArgumentsAndEnvironmentArriveIntact) {
   GyxLinuxProcess p;
-  ASSERT_TRUE(p.Start({"/bin/sh", "-c", "printf '[%s]' \"$1\" \"$2\" \"$GYX_HT_V\"", "sh", "it's",
-                       "a \"b\" \\c $HOME"},
-                      {"GYX_HT_V=x'y z"}));
+  ASSERT_TRUE(p.Start(
+      {"/bin/sh", "-c", "printf '[%s]' \"$1\" \"$2\" \"$GYX_HT_V\"", "sh", "it's", "a \"b\" \\c $HOME"},
+      {"GYX_HT_V=x'y z"}));
   ASSERT_TRUE(p.Wait(10000));
   EXPECT_EQ(p.Output(), "[it's][a \"b\" \\c $HOME][x'y z]");
 }
@@ -417,8 +426,9 @@ TEST(HarnessLinux, DestructorStopsTheProgram) {
   {
     GyxLinuxProcess inner;
     ASSERT_TRUE(inner.Start({"/bin/sleep", "60"}));
-    ASSERT_TRUE(watcher.Start({"/bin/sh", "-c", "while kill -0 " + std::to_string(inner.Pid()) +
-                                                    " 2>/dev/null; do sleep 0.05; done; echo gone"}));
+    ASSERT_TRUE(watcher.Start(
+        {"/bin/sh", "-c",
+         "while kill -0 " + std::to_string(inner.Pid()) + " 2>/dev/null; do sleep 0.05; done; echo gone"}));
   }
   ASSERT_TRUE(watcher.Wait(5000));
   EXPECT_EQ(watcher.Output(), "gone\n");
@@ -465,7 +475,7 @@ TEST(HarnessEnvironment, ComPortsAreMappedIntoTheRunDirectory) {
     char value[512] = {};
     DWORD size = sizeof value - 1;
     const std::string name = "COM" + std::to_string(n);
-    EXPECT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size),
+    EXPECT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(std::string(value), run + "/com" + std::to_string(n));
   }
@@ -476,8 +486,8 @@ TEST(HarnessEnvironment, ComPortsAreMappedIntoTheRunDirectory) {
 TEST(HarnessEnvironment, LinuxProgramsInheritTheRunVariables) {
   if (GyxRunDir().empty()) GTEST_SKIP() << "not started by scripts/wineenv.sh";
   GyxLinuxProcess p;
-  ASSERT_TRUE(p.Start(
-      {"/bin/sh", "-c", "printf '%s|%s|%s' \"$GYX_RUN_DIR\" \"$GYX_MODEM_DIR\" \"$LD_PRELOAD\""}));
+  ASSERT_TRUE(
+      p.Start({"/bin/sh", "-c", "printf '%s|%s|%s' \"$GYX_RUN_DIR\" \"$GYX_MODEM_DIR\" \"$LD_PRELOAD\""}));
   ASSERT_TRUE(p.Wait(10000));
   // LD_PRELOAD (the modem-line shim, when built) must reach the simulator's side too.
   EXPECT_EQ(p.Output(), GyxRunDir() + "|" + GyxRunDir() + "/modem|" + GyxGetEnv("LD_PRELOAD"));
@@ -489,7 +499,7 @@ TEST(HarnessEnvironment, VirtualDesktopIsConfigured) {
             ERROR_SUCCESS);
   char value[64] = {};
   DWORD size = sizeof value - 1;
-  EXPECT_EQ(RegQueryValueExA(key, "Default", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size),
+  EXPECT_EQ(RegQueryValueExA(key, "Default", nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size),
             ERROR_SUCCESS);
   EXPECT_STREQ(value, "1280x1000");
   RegCloseKey(key);

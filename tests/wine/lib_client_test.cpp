@@ -30,9 +30,7 @@ class LibClient : public DriverTest {
   }
 
   // The program in the home directory, where the library looks for it.
-  void InstallDriverProgram() {
-    ASSERT_TRUE(GyxCopyFile(GyxBinPath("gyxsrv.exe"), home + "/gyxsrv.exe"));
-  }
+  void InstallDriverProgram() { ASSERT_TRUE(GyxCopyFile(GyxBinPath("gyxsrv.exe"), home + "/gyxsrv.exe")); }
 
   // A window of this process in front: its handles get the device's events.
   void MakeFrontWindow() {
@@ -71,8 +69,10 @@ class LibClient : public DriverTest {
         }
         GiEvent ev;
         int32_t r = GiGetEvent(h, options, &d, &ev);
-        if (r == GI_IS_EVENT) events.push_back(ev);
-        else if (r != GI_SKIP_EVENT) errors.push_back(r);
+        if (r == GI_IS_EVENT)
+          events.push_back(ev);
+        else if (r != GI_SKIP_EVENT)
+          errors.push_back(r);
       }
       unsigned long long now = GyxNowMs();
       if (events.size() >= want || now >= end || !errors.empty()) break;

@@ -25,10 +25,10 @@ class Monitor {
     dir_ = GyxMakeScratchDir("gyxmon");
     if (dir_.empty()) return false;
     SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-    HANDLE out = CreateFileA(GyxWinPath(dir_ + "/out.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &sa, CREATE_ALWAYS, 0, NULL);
-    HANDLE err = CreateFileA(GyxWinPath(dir_ + "/err.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &sa, CREATE_ALWAYS, 0, NULL);
+    HANDLE out = CreateFileA(GyxWinPath(dir_ + "/out.txt").c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, 0, NULL);
+    HANDLE err = CreateFileA(GyxWinPath(dir_ + "/err.txt").c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, 0, NULL);
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
@@ -105,7 +105,8 @@ TEST_F(GyxMon, PrintsEventsItGetsInTheBackground) {
             " 0) Motion Event -> tx = 10, ty = -20, tz = 30, rx = -40, ry = 50, rz = -60, per = 50\n"
             " 0) Motion Event -> tx = 0, ty = 0, tz = 0, rx = 0, ry = 0, rz = 0, per = 50\n");
   const std::string err = mon.Err();
-  EXPECT_NE(err.find("Gyrantrix Driver version 8.0  (Build 15), January 31, 1997\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("Gyrantrix Driver version 8.0  (Build 15), January 31, 1997\n"), std::string::npos)
+      << err;
   EXPECT_NE(err.find("Device 0 on port COM1: (Quorvanel 2200)\n"), std::string::npos) << err;
   EXPECT_EQ(err.find("background slot"), std::string::npos) << err;
   Sim("waitcmd Bf\\r timeout=5000");  // it closed its handle on the way out

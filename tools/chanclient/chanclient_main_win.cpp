@@ -93,8 +93,9 @@ static void OnNotice(WPARAM wp, LPARAM lp) {
     Log("event seq=%u type=5 text=%s", seq, GI_EVENT_TEXT(&ev));
     return;
   }
-  Log("event seq=%u type=%d last=%u current=%u pressed=%u released=%u motion=%d,%d,%d,%d,%d,%d period=%d", seq,
-      ev.type, ev.last, ev.current, ev.pressed, ev.released, ev.tx, ev.ty, ev.tz, ev.rx, ev.ry, ev.rz, ev.period);
+  Log("event seq=%u type=%d last=%u current=%u pressed=%u released=%u motion=%d,%d,%d,%d,%d,%d period=%d",
+      seq, ev.type, ev.last, ev.current, ev.pressed, ev.released, ev.tx, ev.ty, ev.tz, ev.rx, ev.ry, ev.rz,
+      ev.period);
 }
 
 static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -153,7 +154,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   wc.hInstance = inst;
   wc.lpszClassName = "GyxChanClient";
   RegisterClassA(&wc);
-  HWND wnd = CreateWindowA("GyxChanClient", title, WS_OVERLAPPEDWINDOW, 10, 10, 300, 120, NULL, NULL, inst, NULL);
+  HWND wnd =
+      CreateWindowA("GyxChanClient", title, WS_OVERLAPPEDWINDOW, 10, 10, 300, 120, NULL, NULL, inst, NULL);
   if (!wnd) return 5;
 
   int rc = AppMmapAttach();

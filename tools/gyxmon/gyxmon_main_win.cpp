@@ -63,7 +63,8 @@ static GiHandle OpenDevice(int32_t i, GiOpenData *od) {
   int havePort = GiGetDevicePort(id, &port) == GI_NO_ERROR;
   if (!h) {
     if (havePort) {
-      Say("Can't open device -- type: %s, port: %s.   (%s)", port.typeName, port.portName, GiErrorString(code));
+      Say("Can't open device -- type: %s, port: %s.   (%s)", port.typeName, port.portName,
+          GiErrorString(code));
     } else {
       fprintf(stderr, "Can't open device -- index: %d.   (%s)\n", (int)i, GiErrorString(code));
     }

@@ -14,7 +14,9 @@ const char MON_USAGE[] =
 
 static const char *const kAxisNames[6] = {"tx", "ty", "tz", "rx", "ry", "rz"};
 
-static int64_t Magnitude(int32_t v) { return v < 0 ? -(int64_t)v : (int64_t)v; }
+static int64_t Magnitude(int32_t v) {
+  return v < 0 ? -(int64_t)v : (int64_t)v;
+}
 
 static int32_t AxisValue(const GiEvent *ev, int i) {
   const int32_t values[6] = {ev->tx, ev->ty, ev->tz, ev->rx, ev->ry, ev->rz};
@@ -29,8 +31,8 @@ int MonDominantAxis(const GiEvent *ev) {
 }
 
 static void ButtonLine(char *out, const char *name, const GiEvent *ev, int32_t n) {
-  snprintf(out, MON_LINE_SIZE, " %d) %s Event -> lst = %08lx, cur = %08lx, prs = %08lx, rel = %08lx",
-           (int)n, name, (unsigned long)ev->last, (unsigned long)ev->current, (unsigned long)ev->pressed,
+  snprintf(out, MON_LINE_SIZE, " %d) %s Event -> lst = %08lx, cur = %08lx, prs = %08lx, rel = %08lx", (int)n,
+           name, (unsigned long)ev->last, (unsigned long)ev->current, (unsigned long)ev->pressed,
            (unsigned long)ev->released);
 }
 

@@ -5,25 +5,25 @@
 #include <stdint.h>
 
 enum SimResult {
-    SIM_OK = 0,
-    SIM_ERR_ARGUMENT = -1, // bad or missing argument, value out of range
-    SIM_ERR_FULL = -2,     // a buffer or queue has no room left
-    SIM_ERR_SYNTAX = -3,   // unknown command or malformed text
-    SIM_ERR_IO = -4,       // a system call failed
-    SIM_ERR_TIMEOUT = -5,  // a wait ended without its condition
+  SIM_OK = 0,
+  SIM_ERR_ARGUMENT = -1,  // bad or missing argument, value out of range
+  SIM_ERR_FULL = -2,      // a buffer or queue has no room left
+  SIM_ERR_SYNTAX = -3,    // unknown command or malformed text
+  SIM_ERR_IO = -4,        // a system call failed
+  SIM_ERR_TIMEOUT = -5,   // a wait ended without its condition
 };
 
 enum { SIM_BYTES_MAX = 512 };
 
 // Bytes of one packet or command, oldest first.
 struct SimBytes {
-    uint8_t data[SIM_BYTES_MAX];
-    int count;
+  uint8_t data[SIM_BYTES_MAX];
+  int count;
 };
 
 void SimBytesClear(SimBytes *b);
-int SimBytesPut(SimBytes *b, uint8_t value);                   // SIM_OK or SIM_ERR_FULL
-int SimBytesAppend(SimBytes *b, const uint8_t *bytes, int count); // SIM_OK or SIM_ERR_FULL (b unchanged)
+int SimBytesPut(SimBytes *b, uint8_t value);                       // SIM_OK or SIM_ERR_FULL
+int SimBytesAppend(SimBytes *b, const uint8_t *bytes, int count);  // SIM_OK or SIM_ERR_FULL (b unchanged)
 
 // Escaped text: printable ASCII other than space and backslash stands for
 // itself; \r \n \t \0 \\ and \xHH stand for the rest. The output never holds

@@ -8,40 +8,40 @@
 // Motion report as the device measures it: the period in the device's own
 // units and the six axes (tx, ty, tz, rx, ry, rz), before any driver scaling.
 struct SimMotion {
-    int32_t period;
-    int32_t axis[6];
+  int32_t period;
+  int32_t axis[6];
 };
 
 // A button the command language can name, and the bit it sets in the device's
 // own (raw) button field.
 struct SimButtonName {
-    const char *name;
-    uint32_t rawBit;
+  const char *name;
+  uint32_t rawBit;
 };
 
 // One command the driver sends, as bytes on the wire.
 struct SimWire {
-    const uint8_t *bytes;
-    int count;
+  const uint8_t *bytes;
+  int count;
 };
 
 struct SimModel {
-    const char *key;      // command-line name: "2200"
-    const char *name;     // model name as the driver's configuration spells it
-    const char *firmware; // default identification reply text, without its terminator
-    const SimButtonName *buttons;
-    int buttonCount;
-    uint32_t buttonIdle;       // bits the device always sets in its button field
-    int32_t ticksPerMs;        // device period units per millisecond
-    const SimWire *initSteps;  // commands of the driver's initialisation, in order
-    int initStepCount;         // 0: the model is not initialised
-    // Every entry is filled; each returns SIM_OK or SIM_ERR_ARGUMENT /
-    // SIM_ERR_FULL and appends the packet's wire bytes to out.
-    int (*isProbe)(const uint8_t *command, int count);                 // 1 or 0
-    int (*encodeReply)(const uint8_t *text, int count, SimBytes *out); // identification reply
-    int (*encodeButtons)(uint32_t raw, SimBytes *out);
-    int (*encodeMotion)(const SimMotion *motion, SimBytes *out);
-    int (*encodeMessage)(const uint8_t *text, int count, SimBytes *out); // device message
+  const char *key;       // command-line name: "2200"
+  const char *name;      // model name as the driver's configuration spells it
+  const char *firmware;  // default identification reply text, without its terminator
+  const SimButtonName *buttons;
+  int buttonCount;
+  uint32_t buttonIdle;       // bits the device always sets in its button field
+  int32_t ticksPerMs;        // device period units per millisecond
+  const SimWire *initSteps;  // commands of the driver's initialisation, in order
+  int initStepCount;         // 0: the model is not initialised
+  // Every entry is filled; each returns SIM_OK or SIM_ERR_ARGUMENT /
+  // SIM_ERR_FULL and appends the packet's wire bytes to out.
+  int (*isProbe)(const uint8_t *command, int count);                  // 1 or 0
+  int (*encodeReply)(const uint8_t *text, int count, SimBytes *out);  // identification reply
+  int (*encodeButtons)(uint32_t raw, SimBytes *out);
+  int (*encodeMotion)(const SimMotion *motion, SimBytes *out);
+  int (*encodeMessage)(const uint8_t *text, int count, SimBytes *out);  // device message
 };
 
 // Model by key ("2200", "3200") or by name, without regard to case; null

@@ -4,12 +4,10 @@
 
 #include <ctype.h>
 
-static int SameText(const char *a, const char *b)
-{
-    for (; *a && *b; a++, b++)
-        if (tolower((unsigned char)*a) != tolower((unsigned char)*b))
-            return 0;
-    return *a == *b;
+static int SameText(const char *a, const char *b) {
+  for (; *a && *b; a++, b++)
+    if (tolower((unsigned char)*a) != tolower((unsigned char)*b)) return 0;
+  return *a == *b;
 }
 
 static const SimModel *const kModels[] = {
@@ -17,22 +15,17 @@ static const SimModel *const kModels[] = {
     &SimModelQv3200,
 };
 
-int SimModelCount(void)
-{
-    return (int)(sizeof kModels / sizeof kModels[0]);
+int SimModelCount(void) {
+  return (int)(sizeof kModels / sizeof kModels[0]);
 }
 
-const SimModel *SimModelAt(int index)
-{
-    return index >= 0 && index < SimModelCount() ? kModels[index] : nullptr;
+const SimModel *SimModelAt(int index) {
+  return index >= 0 && index < SimModelCount() ? kModels[index] : nullptr;
 }
 
-const SimModel *SimFindModel(const char *keyOrName)
-{
-    if (!keyOrName)
-        return nullptr;
-    for (const SimModel *m : kModels)
-        if (SameText(m->key, keyOrName) || SameText(m->name, keyOrName))
-            return m;
-    return nullptr;
+const SimModel *SimFindModel(const char *keyOrName) {
+  if (!keyOrName) return nullptr;
+  for (const SimModel *m : kModels)
+    if (SameText(m->key, keyOrName) || SameText(m->name, keyOrName)) return m;
+  return nullptr;
 }

@@ -5,35 +5,35 @@
 #include "simmodel.h"
 
 enum {
-    SIM_CMD_MAX = 256, // a command without CR after this many bytes is logged as it is
-    SIM_LOG_MAX = 256, // newest commands kept
+  SIM_CMD_MAX = 256,  // a command without CR after this many bytes is logged as it is
+  SIM_LOG_MAX = 256,  // newest commands kept
 };
 
 struct SimRxEntry {
-    uint8_t bytes[SIM_CMD_MAX];
-    int count;
-    int64_t atUs; // monotonic time of its last byte
+  uint8_t bytes[SIM_CMD_MAX];
+  int count;
+  int64_t atUs;  // monotonic time of its last byte
 };
 
 struct SimRx {
-    uint8_t partial[SIM_CMD_MAX]; // command still waiting for its CR
-    int partialCount;
-    SimRxEntry log[SIM_LOG_MAX]; // ring: logFirst is the oldest of logCount
-    int logFirst;
-    int logCount;
-    int commands; // complete commands since the last clear
-    int probes;   // identification probes among them
-    int initStep; // next expected step of the initialisation
-    int inits;    // complete initialisations, each exactly the expected steps in order
-    int badInits; // initialisations begun and broken off by another command
+  uint8_t partial[SIM_CMD_MAX];  // command still waiting for its CR
+  int partialCount;
+  SimRxEntry log[SIM_LOG_MAX];  // ring: logFirst is the oldest of logCount
+  int logFirst;
+  int logCount;
+  int commands;  // complete commands since the last clear
+  int probes;    // identification probes among them
+  int initStep;  // next expected step of the initialisation
+  int inits;     // complete initialisations, each exactly the expected steps in order
+  int badInits;  // initialisations begun and broken off by another command
 };
 
 // Flags returned by SimRxPut.
 enum {
-    SIM_RX_COMMAND = 1, // a command is complete (the newest log entry)
-    SIM_RX_PROBE = 2,   // ... and it is the identification probe
-    SIM_RX_INIT = 4,    // ... and it completed an initialisation
-    SIM_RX_BROKEN = 8,  // ... and it broke off an initialisation in progress
+  SIM_RX_COMMAND = 1,  // a command is complete (the newest log entry)
+  SIM_RX_PROBE = 2,    // ... and it is the identification probe
+  SIM_RX_INIT = 4,     // ... and it completed an initialisation
+  SIM_RX_BROKEN = 8,   // ... and it broke off an initialisation in progress
 };
 
 void SimRxInit(SimRx *rx);

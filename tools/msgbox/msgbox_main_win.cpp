@@ -24,8 +24,8 @@ int Usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const char* caption = nullptr;
+int main(int argc, char **argv) {
+  const char *caption = nullptr;
   int button = 0;
   unsigned long timeoutMs = 5000;
   for (int i = 1; i < argc; ++i) {
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
       button = GyxButtonId(argv[++i]);
       if (button == 0) return Usage();
     } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
-      char* end = nullptr;
+      char *end = nullptr;
       timeoutMs = std::strtoul(argv[++i], &end, 10);
       if (*end != '\0' || end == argv[i]) return Usage();
     } else if (!caption && std::strncmp(argv[i], "--", 2) != 0) {

@@ -19,7 +19,7 @@ namespace {
 
 const int kUsage = 100;
 
-int EnvMode(const char* name, const char* expected) {
+int EnvMode(const char *name, const char *expected) {
   char buf[1024];
   SetLastError(0);
   const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
@@ -28,7 +28,7 @@ int EnvMode(const char* name, const char* expected) {
   return std::strcmp(buf, expected) == 0 ? 0 : 1;
 }
 
-int CwdMode(const char* expected) {
+int CwdMode(const char *expected) {
   char buf[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
   if (n == 0 || n >= sizeof buf) return 1;
@@ -37,9 +37,9 @@ int CwdMode(const char* expected) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   if (argc < 2) return kUsage;
-  const char* mode = argv[1];
+  const char *mode = argv[1];
   if (std::strcmp(mode, "exit") == 0 && argc == 3) return std::atoi(argv[2]);
   if (std::strcmp(mode, "sleep") == 0 && argc == 4) {
     Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));

@@ -14,12 +14,14 @@
 
 namespace {
 
-const int kSize = 520;          // one panel, as the demo's square window
-const float kNear = -30.0f;     // clip planes in camera space (looking down -z)
+const int kSize = 520;       // one panel, as the demo's square window
+const float kNear = -30.0f;  // clip planes in camera space (looking down -z)
 const float kFar = -50000.0f;
 const float kEyeDistance = 3330.0f;
 
-void Mult(float out[16], const float a[16], const float b[16]) { GYX_Mult44x44(out, a, b); }
+void Mult(float out[16], const float a[16], const float b[16]) {
+  GYX_Mult44x44(out, a, b);
+}
 
 // Perspective with a 25 degree half-angle, y flipped, shifted and scaled so
 // that camera space lands in the square (0, 0)-(size, size).
@@ -40,8 +42,8 @@ void ScreenMatrix(float s[16], int size) {
 }
 
 // One object as an SVG path: every line its own move and draw, whole pixels.
-void DrawObject(FILE *out, const WireObject &o, const float modelView[16], const float screen[16],
-                int dx, const char *colour) {
+void DrawObject(FILE *out, const WireObject &o, const float modelView[16], const float screen[16], int dx,
+                const char *colour) {
   std::vector<float> scratch(static_cast<size_t>(o.pointCount) * 4);
   for (int i = 0; i < o.pointCount; ++i) {
     GYX_MultFull14x44(&scratch[i * 4], &o.points[i].x, modelView);
@@ -72,8 +74,7 @@ void DrawPanel(FILE *out, const ObjectSet &set, const float view[16], int dx) {
   ScreenMatrix(screen, kSize);
   Mult(mv, view, eye);
 
-  std::fprintf(out, "<rect x=\"%d\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"black\"/>\n", dx,
-               kSize, kSize);
+  std::fprintf(out, "<rect x=\"%d\" y=\"0\" width=\"%d\" height=\"%d\" fill=\"black\"/>\n", dx, kSize, kSize);
   DrawObject(out, set.main, mv, screen, dx, "#ff00ff");
 
   // The pointer's start pose: turned to show its pyramid, a quarter size,

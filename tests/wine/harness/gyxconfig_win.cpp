@@ -13,7 +13,9 @@ const char kIniName[] = "gyrantx.ini";
 
 // Wine (like Windows) keeps recently used profile files in memory; a call with
 // every argument NULL drops that cache, so the next read sees the file on disk.
-void FlushProfileCache() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, kIniName); }
+void FlushProfileCache() {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, kIniName);
+}
 
 }  // namespace
 
@@ -24,9 +26,11 @@ std::string GyxWindowsDir() {
   return std::string(buf, n);
 }
 
-std::string GyxIniPath() { return GyxWindowsDir() + "\\" + kIniName; }
+std::string GyxIniPath() {
+  return GyxWindowsDir() + "\\" + kIniName;
+}
 
-bool GyxWriteIni(const std::string& text) {
+bool GyxWriteIni(const std::string &text) {
   const bool ok = GyxWriteFile(GyxIniPath(), text);
   FlushProfileCache();
   return ok;
@@ -38,10 +42,9 @@ bool GyxRemoveIni() {
   return ok;
 }
 
-std::string GyxAppFileText(const std::string& appName, const std::vector<std::string>& labels) {
-  static const char* const kKeys[] = {"button1", "button2", "button3", "button4",
-                                      "button5", "button6", "button7", "button8",
-                                      "button9", "leftbutton", "rightbutton"};
+std::string GyxAppFileText(const std::string &appName, const std::vector<std::string> &labels) {
+  static const char *const kKeys[] = {"button1", "button2", "button3", "button4",    "button5",    "button6",
+                                      "button7", "button8", "button9", "leftbutton", "rightbutton"};
   std::string text = "[Gyrantrix]\r\n";
   if (!appName.empty()) text += "appName=" + appName + "\r\n";
   for (size_t i = 0; i < labels.size() && i < sizeof kKeys / sizeof kKeys[0]; ++i) {
@@ -50,16 +53,20 @@ std::string GyxAppFileText(const std::string& appName, const std::vector<std::st
   return text;
 }
 
-bool GyxWriteAppFile(const std::string& path, const std::string& text) {
+bool GyxWriteAppFile(const std::string &path, const std::string &text) {
   const bool ok = GyxWriteFile(path, text);
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, GyxWinPath(path).c_str());
   return ok;
 }
 
-std::string GyxLogPath(const std::string& homeDir) { return homeDir + "\\gyrantx.log"; }
+std::string GyxLogPath(const std::string &homeDir) {
+  return homeDir + "\\gyrantx.log";
+}
 
-bool GyxDeleteLog(const std::string& homeDir) { return GyxDeleteFile(GyxLogPath(homeDir)); }
+bool GyxDeleteLog(const std::string &homeDir) {
+  return GyxDeleteFile(GyxLogPath(homeDir));
+}
 
-bool GyxReadLog(const std::string& homeDir, std::string* text) {
+bool GyxReadLog(const std::string &homeDir, std::string *text) {
   return GyxReadFile(GyxLogPath(homeDir), text);
 }

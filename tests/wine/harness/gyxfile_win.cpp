@@ -8,9 +8,9 @@
 
 namespace {
 
-bool WriteAll(const std::string& path, const std::string& text, DWORD disposition, bool append) {
-  HANDLE h = CreateFileA(GyxWinPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool WriteAll(const std::string &path, const std::string &text, DWORD disposition, bool append) {
+  HANDLE h = CreateFileA(GyxWinPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = !append || SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
   size_t done = 0;
@@ -26,19 +26,19 @@ bool WriteAll(const std::string& path, const std::string& text, DWORD dispositio
 
 }  // namespace
 
-bool GyxWriteFile(const std::string& path, const std::string& text) {
+bool GyxWriteFile(const std::string &path, const std::string &text) {
   return WriteAll(path, text, CREATE_ALWAYS, false);
 }
 
-bool GyxAppendFile(const std::string& path, const std::string& text) {
+bool GyxAppendFile(const std::string &path, const std::string &text) {
   return WriteAll(path, text, OPEN_ALWAYS, true);
 }
 
-bool GyxReadFile(const std::string& path, std::string* text) {
+bool GyxReadFile(const std::string &path, std::string *text) {
   text->clear();
   HANDLE h = CreateFileA(GyxWinPath(path).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   // Read to the end rather than trusting the size: /proc files report 0.
   char buf[65536];
@@ -50,22 +50,22 @@ bool GyxReadFile(const std::string& path, std::string* text) {
   return ok;
 }
 
-bool GyxDeleteFile(const std::string& path) {
+bool GyxDeleteFile(const std::string &path) {
   const std::string win = GyxWinPath(path);
   if (DeleteFileA(win.c_str())) return true;
   return GetFileAttributesA(win.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-bool GyxFileExists(const std::string& path) {
+bool GyxFileExists(const std::string &path) {
   const DWORD attr = GetFileAttributesA(GyxWinPath(path).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool GyxCopyFile(const std::string& from, const std::string& to) {
+bool GyxCopyFile(const std::string &from, const std::string &to) {
   return CopyFileA(GyxWinPath(from).c_str(), GyxWinPath(to).c_str(), FALSE) != 0;
 }
 
-bool GyxMakeDirs(const std::string& path) {
+bool GyxMakeDirs(const std::string &path) {
   const std::string win = GyxWinPath(path);
   // Create every prefix that ends before a backslash ("Z:\a", "Z:\a\b", ...);
   // those that exist already (or are a bare drive) fail harmlessly.

@@ -9,7 +9,7 @@
 
 // The executable names the fixture clears (null-terminated): the system's
 // programs and the harness's own tools.
-extern const char* const kGyxSystemPrograms[];
+extern const char *const kGyxSystemPrograms[];
 
 // Kills every process of kGyxSystemPrograms; returns how many were running,
 // or -1 if one of them could not be ended.

@@ -6,12 +6,12 @@
 
 #include <cstdio>
 
-const char* const kGyxSystemPrograms[] = {"gyxsrv.exe",        "evtview.exe",    "jet.exe",
+const char *const kGyxSystemPrograms[] = {"gyxsrv.exe",        "evtview.exe",    "jet.exe",
                                           "gyx_testchild.exe", "gyx_msgbox.exe", nullptr};
 
 int GyxKillSystemPrograms() {
   int total = 0;
-  for (const char* const* name = kGyxSystemPrograms; *name; ++name) {
+  for (const char *const *name = kGyxSystemPrograms; *name; ++name) {
     const int n = GyxKillProcessesNamed(*name);
     if (n < 0) return -1;
     total += n;

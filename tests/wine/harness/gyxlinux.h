@@ -19,30 +19,30 @@ class GyxLinuxProcess {
  public:
   GyxLinuxProcess() = default;
   ~GyxLinuxProcess();  // stops a program that still runs
-  GyxLinuxProcess(const GyxLinuxProcess&) = delete;
-  GyxLinuxProcess& operator=(const GyxLinuxProcess&) = delete;
+  GyxLinuxProcess(const GyxLinuxProcess &) = delete;
+  GyxLinuxProcess &operator=(const GyxLinuxProcess &) = delete;
 
   // argv[0] is the program's absolute Linux path. env entries "NAME=value" are
   // exported to it on top of the test's environment (which Wine passes on,
   // LD_PRELOAD and the GYX_* variables included). stdin is /dev/null; stdout and
   // stderr go to OutputPath(). Returns once the program has been launched (its
   // pid is known), false if that did not happen within startTimeoutMs.
-  bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+  bool Start(const std::vector<std::string> &argv, const std::vector<std::string> &env = {},
              unsigned long startTimeoutMs = 10000);
 
   // Started and no exit status recorded yet.
   bool Running() const;
   // Waits until the program has ended; true if it did within timeoutMs.
-  bool Wait(unsigned long timeoutMs, int* exitCode = nullptr);
+  bool Wait(unsigned long timeoutMs, int *exitCode = nullptr);
   // Asks the wrapper to stop the program and waits for its exit status; true
   // once it has ended. Stopping a program that has ended already is a no-op.
-  bool Stop(unsigned long timeoutMs = 10000, int* exitCode = nullptr);
+  bool Stop(unsigned long timeoutMs = 10000, int *exitCode = nullptr);
   // Exit status once ended, -1 before.
   int ExitCode() const;
   // Linux pid of the program (0 before Start succeeded).
   long Pid() const { return pid_; }
   // Linux paths of the program's directory and of its captured output.
-  const std::string& Dir() const { return dir_; }
+  const std::string &Dir() const { return dir_; }
   std::string OutputPath() const { return dir_.empty() ? "" : dir_ + "/out.log"; }
   // The captured output so far.
   std::string Output() const;
@@ -53,7 +53,7 @@ class GyxLinuxProcess {
 };
 
 // Quotes text for /bin/sh (single quotes).
-std::string GyxShellQuote(const std::string& text);
+std::string GyxShellQuote(const std::string &text);
 
 // Linux pid of the calling Win32 process, or 0 if it could not be found. The
 // first call takes a Linux helper run (~0.1 s); the answer is kept.

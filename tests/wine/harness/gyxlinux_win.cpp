@@ -44,10 +44,10 @@ const char kWrapper[] =
     "kill \"$watcher\" 2>/dev/null\n"
     "echo \"$rc\" >\"$dir/rc.new\" && mv \"$dir/rc.new\" \"$dir/rc\"\n";
 
-bool ReadNumber(const std::string& linuxPath, long* value) {
+bool ReadNumber(const std::string &linuxPath, long *value) {
   std::string text;
   if (!GyxReadFile(linuxPath, &text) || text.empty()) return false;
-  char* end = nullptr;
+  char *end = nullptr;
   const long v = std::strtol(text.c_str(), &end, 10);
   if (end == text.c_str()) return false;
   *value = v;
@@ -56,7 +56,7 @@ bool ReadNumber(const std::string& linuxPath, long* value) {
 
 }  // namespace
 
-std::string GyxShellQuote(const std::string& text) {
+std::string GyxShellQuote(const std::string &text) {
   std::string out = "'";
   for (char c : text) {
     if (c == '\'') {
@@ -79,7 +79,7 @@ std::string LinuxRoot() {
 
 // Starts "/bin/sh <script>" and returns at once: Wine runs an ELF file but
 // gives back neither handle nor id for it.
-bool LaunchShell(const std::string& script) {
+bool LaunchShell(const std::string &script) {
   // Wine splits this command line into the Linux argv by Windows rules.
   std::string cmd = "/bin/sh " + GyxQuoteArg(script);
   std::vector<char> cmdBuf(cmd.begin(), cmd.end());
@@ -89,8 +89,8 @@ bool LaunchShell(const std::string& script) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   std::memset(&pi, 0, sizeof pi);
-  if (!CreateProcessA("Z:\\bin\\sh", cmdBuf.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessA("Z:\\bin\\sh", cmdBuf.data(), nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
+                      nullptr, nullptr, &si, &pi)) {
     return false;
   }
   // Should a later Wine hand out handles, they are not needed.
@@ -114,14 +114,16 @@ long GyxLinuxPidOfSelf() {
   if (dir.empty()) return 0;
   const std::string mark = dir + "/mark";
   HANDLE h = CreateFileA(GyxWinPath(mark).c_str(), GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return 0;
   DWORD wrote = 0;
   WriteFile(h, "x", 1, &wrote, nullptr);
   const std::string script =
       "exec </dev/null >/dev/null 2>&1\n"
-      "dir=" + GyxShellQuote(dir) + "\n"
+      "dir=" +
+      GyxShellQuote(dir) +
+      "\n"
       "for d in $(find /proc/[0-9]*/fd -maxdepth 1 -lname \"$dir/mark\" -printf '%h\\n'); do\n"
       "  p=${d#/proc/}; p=${p%/fd}\n"
       "  case $(readlink \"/proc/$p/exe\") in *wineserver*) ;; *wine*) echo \"$p\" ;; esac\n"
@@ -131,7 +133,7 @@ long GyxLinuxPidOfSelf() {
   if (GyxWriteFile(dir + "/find.sh", script) && LaunchShell(dir + "/find.sh")) {
     std::string pids;
     if (GyxWaitFor([&] { return GyxReadFile(dir + "/pids", &pids); }, 10000)) {
-      char* end = nullptr;
+      char *end = nullptr;
       pid = std::strtol(pids.c_str(), &end, 10);
       // Exactly one line: anything else is a surprise, better no answer.
       if (end == pids.c_str() || std::string(end) != "\n") pid = 0;
@@ -146,8 +148,7 @@ GyxLinuxProcess::~GyxLinuxProcess() {
   if (Running()) Stop();
 }
 
-bool GyxLinuxProcess::Start(const std::vector<std::string>& argv,
-                            const std::vector<std::string>& env,
+bool GyxLinuxProcess::Start(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                             unsigned long startTimeoutMs) {
   if (Running()) Stop();
   dir_.clear();
@@ -160,13 +161,13 @@ bool GyxLinuxProcess::Start(const std::vector<std::string>& argv,
   std::string script = "#!/bin/sh\n# Written by the Win32 test harness (gyxlinux_win.cpp).\n";
   script += "dir=" + GyxShellQuote(dir) + "\n";
   script += "parent=" + std::to_string(GyxLinuxPidOfSelf()) + "\n";
-  for (const std::string& e : env) {
+  for (const std::string &e : env) {
     const size_t eq = e.find('=');
     if (eq == std::string::npos || eq == 0) return false;
     script += "export " + e.substr(0, eq) + "=" + GyxShellQuote(e.substr(eq + 1)) + "\n";
   }
   script += "set --";
-  for (const std::string& a : argv) script += " " + GyxShellQuote(a);
+  for (const std::string &a : argv) script += " " + GyxShellQuote(a);
   script += "\n";
   script += kWrapper;
   if (!GyxWriteFile(dir + "/run.sh", script) || !GyxWriteFile(dir + "/alive", "")) return false;
@@ -196,14 +197,14 @@ int GyxLinuxProcess::ExitCode() const {
   return static_cast<int>(rc);
 }
 
-bool GyxLinuxProcess::Wait(unsigned long timeoutMs, int* exitCode) {
+bool GyxLinuxProcess::Wait(unsigned long timeoutMs, int *exitCode) {
   if (pid_ == 0) return false;
   if (!GyxWaitFor([&] { return GyxFileExists(dir_ + "/rc"); }, timeoutMs, 20)) return false;
   if (exitCode) *exitCode = ExitCode();
   return true;
 }
 
-bool GyxLinuxProcess::Stop(unsigned long timeoutMs, int* exitCode) {
+bool GyxLinuxProcess::Stop(unsigned long timeoutMs, int *exitCode) {
   if (pid_ == 0) return false;
   GyxDeleteFile(dir_ + "/alive");
   return Wait(timeoutMs, exitCode);

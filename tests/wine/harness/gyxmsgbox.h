@@ -15,11 +15,11 @@
 
 // A visible "#32770" window titled caption, now; NULL if none. pid != 0
 // restricts the search to that process.
-HWND GyxFindMessageBox(const char* caption, DWORD pid = 0);
+HWND GyxFindMessageBox(const char *caption, DWORD pid = 0);
 // Polls for such a window until timeoutMs has passed; NULL if none appeared.
-HWND GyxWaitMessageBox(const char* caption, unsigned long timeoutMs, DWORD pid = 0);
+HWND GyxWaitMessageBox(const char *caption, unsigned long timeoutMs, DWORD pid = 0);
 // True when no such window was visible at any poll during ms milliseconds.
-bool GyxNoMessageBoxFor(const char* caption, unsigned long ms, DWORD pid = 0);
+bool GyxNoMessageBoxFor(const char *caption, unsigned long ms, DWORD pid = 0);
 
 // The message text (static control 0xFFFF); "" if the window has none.
 std::string GyxMessageBoxText(HWND box);
@@ -33,6 +33,6 @@ bool GyxPressButton(HWND box, int id, unsigned long timeoutMs = 5000);
 
 // "ok" -> IDOK, "cancel" -> IDCANCEL, "yes" -> IDYES, "no" -> IDNO, or a decimal
 // control id; 0 for anything else.
-int GyxButtonId(const char* name);
+int GyxButtonId(const char *name);
 
 #endif

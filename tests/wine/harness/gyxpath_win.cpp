@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-std::string GyxWinPath(const std::string& linuxPath) {
+std::string GyxWinPath(const std::string &linuxPath) {
   std::string out;
   if (!linuxPath.empty() && linuxPath[0] == '/') out = "Z:";
   out.reserve(out.size() + linuxPath.size());
@@ -14,28 +14,30 @@ std::string GyxWinPath(const std::string& linuxPath) {
   return out;
 }
 
-std::string GyxBinPath(const std::string& program) {
+std::string GyxBinPath(const std::string &program) {
   return std::string(GYX_BINARY_DIR) + "/bin/" + program;
 }
 
-std::string GyxBinWinPath(const std::string& program) {
+std::string GyxBinWinPath(const std::string &program) {
   return GyxWinPath(GyxBinPath(program));
 }
 
-std::string GyxSourcePath(const std::string& relative) {
+std::string GyxSourcePath(const std::string &relative) {
   return std::string(GYX_SOURCE_DIR) + "/" + relative;
 }
 
-std::string GyxGetEnv(const char* name) {
+std::string GyxGetEnv(const char *name) {
   char buf[4096];
   const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
   if (n == 0 || n >= sizeof buf) return "";
   return std::string(buf, n);
 }
 
-std::string GyxRunDir() { return GyxGetEnv("GYX_RUN_DIR"); }
+std::string GyxRunDir() {
+  return GyxGetEnv("GYX_RUN_DIR");
+}
 
-std::string GyxMakeUniqueDir(const std::string& parent, const char* tag) {
+std::string GyxMakeUniqueDir(const std::string &parent, const char *tag) {
   CreateDirectoryA(GyxWinPath(parent).c_str(), nullptr);
   // Unique per process and call; a directory left by an earlier process with the
   // same id is skipped.
@@ -50,7 +52,7 @@ std::string GyxMakeUniqueDir(const std::string& parent, const char* tag) {
   return "";
 }
 
-std::string GyxMakeScratchDir(const char* tag) {
+std::string GyxMakeScratchDir(const char *tag) {
   const std::string run = GyxRunDir();
   return GyxMakeUniqueDir(run.empty() ? std::string("/tmp/gyx-scratch") : run + "/scratch", tag);
 }

@@ -15,10 +15,10 @@ class GyxProcess {
  public:
   GyxProcess() = default;
   ~GyxProcess();
-  GyxProcess(GyxProcess&& other) noexcept;
-  GyxProcess& operator=(GyxProcess&& other) noexcept;
-  GyxProcess(const GyxProcess&) = delete;
-  GyxProcess& operator=(const GyxProcess&) = delete;
+  GyxProcess(GyxProcess &&other) noexcept;
+  GyxProcess &operator=(GyxProcess &&other) noexcept;
+  GyxProcess(const GyxProcess &) = delete;
+  GyxProcess &operator=(const GyxProcess &) = delete;
 
   // Starts program (a Linux or a Windows path) with the given argument text
   // (already quoted; see GyxJoinArgs). env changes the inherited environment:
@@ -32,14 +32,14 @@ class GyxProcess {
   // Under Wine every child inherits the test's Linux stderr, which under ctest
   // is a pipe: a child that outlives the test makes ctest wait for its time-out.
   // Own children through this class (or clear them with GyxWineTest).
-  bool Start(const std::string& program, const std::string& args = "",
-             const std::vector<std::string>& env = {}, const std::string& cwd = "");
+  bool Start(const std::string &program, const std::string &args = "",
+             const std::vector<std::string> &env = {}, const std::string &cwd = "");
 
   bool Started() const { return process_ != nullptr; }
   bool Running() const;
   // Waits until the process has ended or timeoutMs has passed; true if it ended.
   // exitCode (optional) receives its exit code.
-  bool Wait(unsigned long timeoutMs, unsigned long* exitCode = nullptr);
+  bool Wait(unsigned long timeoutMs, unsigned long *exitCode = nullptr);
   // Exit code once ended; STILL_ACTIVE (259) while running; ~0ul if never started.
   unsigned long ExitCode() const;
   // TerminateProcess with code, then waits up to timeoutMs; true once ended.
@@ -57,15 +57,15 @@ class GyxProcess {
 
 // One argument quoted for a Windows command line (the rules CommandLineToArgvW
 // and the C runtime's argv parsing share): left alone when it needs no quotes.
-std::string GyxQuoteArg(const std::string& arg);
+std::string GyxQuoteArg(const std::string &arg);
 // Arguments quoted and joined with blanks.
-std::string GyxJoinArgs(const std::vector<std::string>& args);
+std::string GyxJoinArgs(const std::vector<std::string> &args);
 
 // Number of running processes whose executable name is exeName ("gyxsrv.exe",
 // compared without regard to case); the calling process is not counted.
-int GyxCountProcessesNamed(const char* exeName);
+int GyxCountProcessesNamed(const char *exeName);
 // Terminates every such process and waits up to timeoutMs for all of them to
 // end. Returns how many were terminated, or -1 if one survived the wait.
-int GyxKillProcessesNamed(const char* exeName, unsigned long timeoutMs = 5000);
+int GyxKillProcessesNamed(const char *exeName, unsigned long timeoutMs = 5000);
 
 #endif

@@ -12,19 +12,19 @@ namespace {
 
 // "NAME=value" -> "NAME"; "NAME" -> "NAME". Entries such as "=C:=C:\x" (the
 // per-drive current directories) keep their leading '='.
-std::string EnvName(const std::string& entry) {
+std::string EnvName(const std::string &entry) {
   const size_t eq = entry.find('=', 1);
   return eq == std::string::npos ? entry : entry.substr(0, eq);
 }
 
 // The current environment with the changes applied, as a CreateProcessA block.
-std::vector<char> BuildEnvironment(const std::vector<std::string>& changes) {
+std::vector<char> BuildEnvironment(const std::vector<std::string> &changes) {
   std::vector<std::string> entries;
-  if (char* block = GetEnvironmentStringsA()) {
-    for (const char* p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
+  if (char *block = GetEnvironmentStringsA()) {
+    for (const char *p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
     FreeEnvironmentStringsA(block);
   }
-  for (const std::string& change : changes) {
+  for (const std::string &change : changes) {
     const std::string name = EnvName(change);
     for (size_t i = 0; i < entries.size();) {
       if (lstrcmpiA(EnvName(entries[i]).c_str(), name.c_str()) == 0) {
@@ -36,7 +36,7 @@ std::vector<char> BuildEnvironment(const std::vector<std::string>& changes) {
     if (change.find('=', 1) != std::string::npos) entries.push_back(change);
   }
   std::vector<char> out;
-  for (const std::string& e : entries) {
+  for (const std::string &e : entries) {
     out.insert(out.end(), e.begin(), e.end());
     out.push_back('\0');
   }
@@ -52,13 +52,13 @@ GyxProcess::~GyxProcess() {
   Release();
 }
 
-GyxProcess::GyxProcess(GyxProcess&& other) noexcept
+GyxProcess::GyxProcess(GyxProcess &&other) noexcept
     : process_(other.process_), pid_(other.pid_), error_(other.error_) {
   other.process_ = nullptr;
   other.pid_ = 0;
 }
 
-GyxProcess& GyxProcess::operator=(GyxProcess&& other) noexcept {
+GyxProcess &GyxProcess::operator=(GyxProcess &&other) noexcept {
   if (this != &other) {
     if (Running()) Kill();
     Release();
@@ -77,8 +77,8 @@ void GyxProcess::Release() {
   pid_ = 0;
 }
 
-bool GyxProcess::Start(const std::string& program, const std::string& args,
-                       const std::vector<std::string>& env, const std::string& cwd) {
+bool GyxProcess::Start(const std::string &program, const std::string &args,
+                       const std::vector<std::string> &env, const std::string &cwd) {
   if (Running()) Kill();
   Release();
   error_ = 0;
@@ -100,10 +100,9 @@ bool GyxProcess::Start(const std::string& program, const std::string& args,
   // No console: with CREATE_NEW_CONSOLE, Wine starts a conhost.exe per console
   // child, which can outlive a child killed early and then holds the test's
   // stderr, so ctest waits for its time-out.
-  if (!CreateProcessA(exe.c_str(), cmdBuf.data(), nullptr, nullptr, FALSE,
-                      DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP,
-                      envBlock.empty() ? nullptr : envBlock.data(),
-                      dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+  if (!CreateProcessA(
+          exe.c_str(), cmdBuf.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP,
+          envBlock.empty() ? nullptr : envBlock.data(), dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
     error_ = GetLastError();
     return false;
   }
@@ -117,7 +116,7 @@ bool GyxProcess::Running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
-bool GyxProcess::Wait(unsigned long timeoutMs, unsigned long* exitCode) {
+bool GyxProcess::Wait(unsigned long timeoutMs, unsigned long *exitCode) {
   if (!process_) return false;
   if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
   if (exitCode) *exitCode = ExitCode();
@@ -137,7 +136,7 @@ bool GyxProcess::Kill(unsigned code, unsigned long timeoutMs) {
   return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
-std::string GyxQuoteArg(const std::string& arg) {
+std::string GyxQuoteArg(const std::string &arg) {
   if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
   // Backslashes are literal except before a quote: there they are doubled, and
   // the quote itself is escaped.
@@ -161,9 +160,9 @@ std::string GyxQuoteArg(const std::string& arg) {
   return out;
 }
 
-std::string GyxJoinArgs(const std::vector<std::string>& args) {
+std::string GyxJoinArgs(const std::vector<std::string> &args) {
   std::string out;
-  for (const std::string& a : args) {
+  for (const std::string &a : args) {
     if (!out.empty()) out.push_back(' ');
     out += GyxQuoteArg(a);
   }
@@ -173,7 +172,7 @@ std::string GyxJoinArgs(const std::vector<std::string>& args) {
 namespace {
 
 // Ids of the running processes named exeName, except the calling process.
-std::vector<DWORD> FindByName(const char* exeName) {
+std::vector<DWORD> FindByName(const char *exeName) {
   std::vector<DWORD> pids;
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snap == INVALID_HANDLE_VALUE) return pids;
@@ -191,11 +190,11 @@ std::vector<DWORD> FindByName(const char* exeName) {
 
 }  // namespace
 
-int GyxCountProcessesNamed(const char* exeName) {
+int GyxCountProcessesNamed(const char *exeName) {
   return static_cast<int>(FindByName(exeName).size());
 }
 
-int GyxKillProcessesNamed(const char* exeName, unsigned long timeoutMs) {
+int GyxKillProcessesNamed(const char *exeName, unsigned long timeoutMs) {
   std::vector<HANDLE> victims;
   for (DWORD pid : FindByName(exeName)) {
     HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);

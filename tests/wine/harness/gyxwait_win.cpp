@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-unsigned long long GyxNowMs() { return GetTickCount64(); }
+unsigned long long GyxNowMs() {
+  return GetTickCount64();
+}
 
-bool GyxWaitFor(const std::function<bool()>& pred, unsigned long timeoutMs,
-                unsigned long pollMs) {
+bool GyxWaitFor(const std::function<bool()> &pred, unsigned long timeoutMs, unsigned long pollMs) {
   const unsigned long long deadline = GyxNowMs() + timeoutMs;
   for (;;) {
     if (pred()) return true;

@@ -8,13 +8,13 @@
 namespace {
 
 struct Search {
-  const char* caption;
+  const char *caption;
   DWORD pid;
   HWND found;
 };
 
 BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
-  Search* s = reinterpret_cast<Search*>(param);
+  Search *s = reinterpret_cast<Search *>(param);
   if (!IsWindowVisible(hwnd)) return TRUE;
   char cls[16];
   if (GetClassNameA(hwnd, cls, sizeof cls) == 0 || std::strcmp(cls, "#32770") != 0) return TRUE;
@@ -33,17 +33,19 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
   return FALSE;
 }
 
-unsigned long long NowMs() { return GetTickCount64(); }
+unsigned long long NowMs() {
+  return GetTickCount64();
+}
 
 }  // namespace
 
-HWND GyxFindMessageBox(const char* caption, DWORD pid) {
+HWND GyxFindMessageBox(const char *caption, DWORD pid) {
   Search s = {caption, pid, nullptr};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 
-HWND GyxWaitMessageBox(const char* caption, unsigned long timeoutMs, DWORD pid) {
+HWND GyxWaitMessageBox(const char *caption, unsigned long timeoutMs, DWORD pid) {
   const unsigned long long deadline = NowMs() + timeoutMs;
   for (;;) {
     if (HWND box = GyxFindMessageBox(caption, pid)) return box;
@@ -52,7 +54,7 @@ HWND GyxWaitMessageBox(const char* caption, unsigned long timeoutMs, DWORD pid) 
   }
 }
 
-bool GyxNoMessageBoxFor(const char* caption, unsigned long ms, DWORD pid) {
+bool GyxNoMessageBoxFor(const char *caption, unsigned long ms, DWORD pid) {
   return GyxWaitMessageBox(caption, ms, pid) == nullptr;
 }
 
@@ -69,7 +71,9 @@ std::string GyxDialogItemText(HWND dialog, int id) {
   return text;
 }
 
-std::string GyxMessageBoxText(HWND box) { return GyxDialogItemText(box, 0xFFFF); }
+std::string GyxMessageBoxText(HWND box) {
+  return GyxDialogItemText(box, 0xFFFF);
+}
 
 bool GyxPressButton(HWND box, int id, unsigned long timeoutMs) {
   HWND button = GetDlgItem(box, id);
@@ -85,15 +89,15 @@ bool GyxPressButton(HWND box, int id, unsigned long timeoutMs) {
   return true;
 }
 
-int GyxButtonId(const char* name) {
+int GyxButtonId(const char *name) {
   static const struct {
-    const char* name;
+    const char *name;
     int id;
   } kNames[] = {{"ok", IDOK}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
-  for (const auto& n : kNames) {
+  for (const auto &n : kNames) {
     if (lstrcmpiA(name, n.name) == 0) return n.id;
   }
-  char* end = nullptr;
+  char *end = nullptr;
   const long id = std::strtol(name, &end, 10);
   return (end != name && *end == '\0' && id > 0 && id <= 0xFFFF) ? static_cast<int>(id) : 0;
 }

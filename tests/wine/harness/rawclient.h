@@ -34,7 +34,8 @@ struct RawOpen {
 };
 
 // REQ_OPEN as the library sends it (type mask present, all bits).
-RawOpen RawOpenDevice(HWND window, int32_t device = -1, int32_t eventMask = 31, const char *name = "rawclient");
+RawOpen RawOpenDevice(HWND window, int32_t device = -1, int32_t eventMask = 31,
+                      const char *name = "rawclient");
 
 // A notice the driver posted to one of our windows.
 struct RawNotice {

@@ -43,7 +43,8 @@ RawOpen RawOpenDevice(HWND window, int32_t device, int32_t eventMask, const char
   GiOpenData od = {(uint32_t)(uintptr_t)window, 0};
   RawRequest req;
   req.data.resize((size_t)n + 36);
-  req.data.resize((size_t)AppEncodeOpen(req.data.data(), name, n, device, &mask, 1, &od, (uint32_t)eventMask));
+  req.data.resize(
+      (size_t)AppEncodeOpen(req.data.data(), name, n, device, &mask, 1, &od, (uint32_t)eventMask));
   std::vector<uint8_t> reply;
   RawOpen r;
   r.rc = RawCall(REQ_OPEN, req, true, &reply);
@@ -57,7 +58,9 @@ RawOpen RawOpenDevice(HWND window, int32_t device, int32_t eventMask, const char
   return r;
 }
 
-static LRESULT CALLBACK RawWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+static LRESULT CALLBACK RawWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(w, m, wp, lp);
+}
 
 HWND RawMakeWindow(const char *title) {
   static bool registered = false;
@@ -71,7 +74,8 @@ HWND RawMakeWindow(const char *title) {
     RegisterClassA(&wc);
     registered = true;
   }
-  HWND w = CreateWindowA("GyxRawClient", title, WS_OVERLAPPEDWINDOW, 20, 20, 320, 120, NULL, NULL, inst, NULL);
+  HWND w =
+      CreateWindowA("GyxRawClient", title, WS_OVERLAPPEDWINDOW, 20, 20, 320, 120, NULL, NULL, inst, NULL);
   if (w) {
     ShowWindow(w, SW_SHOW);
     RawForeground(w);

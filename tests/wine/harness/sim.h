@@ -13,13 +13,13 @@
 #include "gyxlinux.h"
 
 enum GyxSimResult {
-    GYXSIM_OK = 0,             // the reply began with "ok"
-    GYXSIM_ERR_REPLY = -1,     // the simulator answered "err ..." (the reply says why)
-    GYXSIM_ERR_ARGUMENT = -2,  // bad port number, model or arguments
-    GYXSIM_ERR_START = -3,     // the simulator did not start or wrote no control port
-    GYXSIM_ERR_CONNECT = -4,   // the control connection could not be made
-    GYXSIM_ERR_IO = -5,        // the connection failed or closed
-    GYXSIM_ERR_TIMEOUT = -6,   // no reply within the reply time-out
+  GYXSIM_OK = 0,             // the reply began with "ok"
+  GYXSIM_ERR_REPLY = -1,     // the simulator answered "err ..." (the reply says why)
+  GYXSIM_ERR_ARGUMENT = -2,  // bad port number, model or arguments
+  GYXSIM_ERR_START = -3,     // the simulator did not start or wrote no control port
+  GYXSIM_ERR_CONNECT = -4,   // the control connection could not be made
+  GYXSIM_ERR_IO = -5,        // the connection failed or closed
+  GYXSIM_ERR_TIMEOUT = -6,   // no reply within the reply time-out
 };
 
 enum { GYXSIM_INPUT_MAX = 40000, GYXSIM_PATH_MAX = 400 };
@@ -27,19 +27,19 @@ enum { GYXSIM_INPUT_MAX = 40000, GYXSIM_PATH_MAX = 400 };
 // One running simulator. Not copyable (it owns a process and a socket); the
 // destructor stops a simulator that still runs, so a failed test leaves none.
 struct GyxSim {
-    GyxSim() = default;
-    ~GyxSim();
-    GyxSim(const GyxSim &) = delete;
-    GyxSim &operator=(const GyxSim &) = delete;
+  GyxSim() = default;
+  ~GyxSim();
+  GyxSim(const GyxSim &) = delete;
+  GyxSim &operator=(const GyxSim &) = delete;
 
-    int com = 0;                           // 1..4, 0 when not started
-    SOCKET sock = INVALID_SOCKET;          // control connection
-    unsigned long replyTimeoutMs = 30000;  // longer than any wait command's own time-out
-    char dir[GYXSIM_PATH_MAX] = {};        // Linux path: port file and log
-    char link[GYXSIM_PATH_MAX] = {};       // Linux path: $GYX_RUN_DIR/comN
-    char in[GYXSIM_INPUT_MAX] = {};        // bytes received, not yet taken as a reply
-    int inCount = 0;
-    GyxLinuxProcess proc;
+  int com = 0;                           // 1..4, 0 when not started
+  SOCKET sock = INVALID_SOCKET;          // control connection
+  unsigned long replyTimeoutMs = 30000;  // longer than any wait command's own time-out
+  char dir[GYXSIM_PATH_MAX] = {};        // Linux path: port file and log
+  char link[GYXSIM_PATH_MAX] = {};       // Linux path: $GYX_RUN_DIR/comN
+  char in[GYXSIM_INPUT_MAX] = {};        // bytes received, not yet taken as a reply
+  int inCount = 0;
+  GyxLinuxProcess proc;
 };
 
 // Starts a simulator for "COM<com>:" playing model ("2200", "3200") and

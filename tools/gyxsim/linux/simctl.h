@@ -6,22 +6,22 @@
 #include "simengine.h"
 
 enum {
-    SIM_SOURCE_MAX = 10,     // script + stdin + control connections
-    SIM_SOURCE_INPUT = 8192, // longest pending input of one source
+  SIM_SOURCE_MAX = 10,      // script + stdin + control connections
+  SIM_SOURCE_INPUT = 8192,  // longest pending input of one source
 };
 
 enum SimSourceKind { SIM_SOURCE_FREE = 0, SIM_SOURCE_SCRIPT, SIM_SOURCE_STDIN, SIM_SOURCE_CONTROL };
 
 struct SimSource {
-    int kind;
-    int inFd;  // read side (-1 for the script)
-    int outFd; // where replies go
-    int id;
-    char input[SIM_SOURCE_INPUT]; // unread input, or the rest of the script
-    int inputCount;
-    int scriptLine; // script: number of the line being run
-    int closed;     // no more input will come
-    SimSession session;
+  int kind;
+  int inFd;   // read side (-1 for the script)
+  int outFd;  // where replies go
+  int id;
+  char input[SIM_SOURCE_INPUT];  // unread input, or the rest of the script
+  int inputCount;
+  int scriptLine;  // script: number of the line being run
+  int closed;      // no more input will come
+  SimSession session;
 };
 
 // Listens on 127.0.0.1:port (0 = any free port); returns the socket or -1,

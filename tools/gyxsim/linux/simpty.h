@@ -5,11 +5,11 @@
 #include "simengine.h"
 
 struct SimPty {
-    int master;          // the simulator reads and writes here
-    int slave;           // held open so the pty lives between the driver's opens
-    char name[64];       // "/dev/pts/7"
-    char linesFile[600]; // the shim's state file for this pty
-    char link[512];      // symlink pointing at name, empty when none
+  int master;           // the simulator reads and writes here
+  int slave;            // held open so the pty lives between the driver's opens
+  char name[64];        // "/dev/pts/7"
+  char linesFile[600];  // the shim's state file for this pty
+  char link[512];       // symlink pointing at name, empty when none
 };
 
 // Opens a pty pair in raw mode at the given speed (the driver's side sees
