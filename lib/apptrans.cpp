@@ -22,10 +22,10 @@ void AppDriverLost(void) {
  * only on the driver's farewell or on a read that finds the driver gone;
  * meanwhile every request-based call already says GI_NO_DRIVER. */
 static int ResetQueue(GiHandle h) {
-  uint8_t arg[4], reply[2];
-  AppPutWord(arg, h->driverHandle);
+  uint8_t arg[4], reply[WIRE_RESET_REPLY];
+  WirePut32(arg, h->driverHandle);
   if (AppRequestReply(REQ_RESET_QUEUE, arg, sizeof arg, reply, sizeof reply) == GI_NO_ERROR) {
-    uint16_t seq = (uint16_t)(reply[0] | reply[1] << 8);
+    uint16_t seq = WireGet16(reply + WIRE_RESET_SEQUENCE);
     if (seq != 0) h->lastSeq = seq;
   }
   return APPTRANS_SKIP;
