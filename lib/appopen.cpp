@@ -8,9 +8,11 @@
 #include "gistate.h"
 #include "reqcodes.h"
 
-/* Bits of the device types and classes that can be opened: 1, 2, 3, 62, 63. */
+/* The device types and classes an application may open: the Lumeqaro's
+ * (its type and class) are not among them. */
 static int Openable(int bit) {
-  return bit == 1 || bit == 2 || bit == 3 || bit == 62 || bit == 63;
+  return bit == GI_TYPE_QUORVANEL_2200 || bit == GI_TYPE_QUORVANEL_3200 || bit == GI_TYPE_QUORVANEL_STICK ||
+         bit == GI_CLASS_QUORVANEL_STICK || bit == GI_CLASS_QUORVANEL_BALL;
 }
 
 /* Reduces the mask in place; 1 when a bit is left. */
