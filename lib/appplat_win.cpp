@@ -4,7 +4,7 @@
 #include <mmsystem.h>
 
 #include "appplat.h"
-#include "driver/device/inihomed.h"
+#include "inihomed.h"
 
 int AppPlatHomeDir(char *buf, int size) {
   return IniHomeDir(buf, size, "gyrantx.ini");
