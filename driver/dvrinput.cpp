@@ -5,6 +5,7 @@
 
 #include "device/uddev.h"
 #include "device/udsystem.h"
+#include "dvrfocus.h"
 #include "dvrinput.h"
 #include "dvrroute.h"
 
@@ -18,10 +19,12 @@ void DvrProcessInput(int i) {
   if (n <= 0) return; /* nothing yet, or the read failed (logged there) */
   GiEvent ev;
   memset(&ev, 0, sizeof ev);
+  DvrFocusBeginBatch();
   int32_t result = UdParseInput(dev, bytes, n, &ev);
   while (result == UD_EVENT_READY) {
     DvrRouteEvent(i, &ev);
     memset(&ev, 0, sizeof ev);
     result = UdParseInput(dev, bytes, 0, &ev);
   }
+  DvrFocusEndBatch();
 }
