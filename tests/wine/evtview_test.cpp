@@ -637,8 +637,9 @@ TEST_F(Evtview, AboutComesFromTheSystemMenu) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), dlg);
   ASSERT_TRUE(GyxUiClick(about, IDOK));
   ASSERT_TRUE(GyxWaitFor([&] { return !IsWindow(about); }, 3000));
-  // As a user finds it: Alt+Space, then the item's letter.
-  ASSERT_TRUE(GyxUiSysMenuKey(dlg, 'a'));
+  // As a user finds it: Alt+Space, then the last item of the menu (under
+  // Wine its letter "A" belongs to Wine's own item as well).
+  ASSERT_TRUE(GyxUiSysMenuLast(dlg));
   about = GyxUiWaitDialog(kAboutTitle, 10000, app.Pid(), IDOK);
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(GyxUiClick(about, IDOK));

@@ -140,6 +140,10 @@ TEST_F(HarnessUi, SystemMenuCommandsByNumberAndFromTheKeyboard) {
   // The item as a user chooses it: Alt+Space, then its mnemonic.
   ASSERT_TRUE(GyxUiSysMenuKey(dlg, 'h'));
   EXPECT_TRUE(Noted("hello")) << "the menu has the item, with the command";
+  ASSERT_TRUE(GyxUiClick(dlg, IDC_ADD));
+  ASSERT_TRUE(Noted("added 2"));
+  ASSERT_TRUE(GyxUiSysMenuLast(dlg));
+  EXPECT_TRUE(Noted("hello")) << "the item appended last";
 }
 
 TEST_F(HarnessUi, ScreenshotIsTheWindowsRectangle) {
@@ -161,6 +165,62 @@ TEST_F(HarnessUi, ProgramEndsWhenItsDialogDoes) {
   ASSERT_TRUE(child.Wait(5000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(GyxUiWaitDialog(kCaption, 0, child.Pid()), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The resource reader against the same program's file.
+TEST(HarnessRes, DialogTemplateStringsAndVersionOfABuiltProgram) {
+  GyxResModule res(GyxBinPath("gyx_uichild.exe"));
+  ASSERT_TRUE(res.Loaded());
+  GyxDlgTemplate t;
+  ASSERT_TRUE(res.Dialog(IDD_UICHILD, &t));
+  EXPECT_EQ(t.caption, kCaption);
+  EXPECT_EQ(t.font, "MS Sans Serif");
+  EXPECT_EQ(t.pointSize, 8);
+  EXPECT_EQ((std::vector<int>{t.cx, t.cy}), (std::vector<int>{220, 130}));
+  EXPECT_TRUE(t.style & WS_MINIMIZEBOX);
+  const struct {
+    int id;
+    const char *cls;
+    const char *text;
+    int x, y, cx, cy;
+  } rows[] = {{IDC_LIST, "ListBox", "", 7, 7, 120, 60},        {IDC_ADD, "Button", "&Add", 140, 7, 50, 14},
+              {IDC_AUTO, "Button", "A&uto", 140, 45, 60, 10},  {IDC_LAST, "Edit", "", 7, 75, 206, 14},
+              {IDC_HIDDEN, "Button", "Hidden", 7, 95, 50, 14}, {IDOK, "Button", "OK", 163, 109, 50, 14}};
+  ASSERT_EQ(t.items.size(), 8u);
+  for (const auto &row : rows) {
+    const GyxDlgItem *item = t.Find(row.id);
+    ASSERT_NE(item, nullptr) << row.id;
+    EXPECT_EQ(item->cls, row.cls);
+    EXPECT_EQ(item->text, row.text);
+    EXPECT_EQ((std::vector<int>{item->x, item->y, item->cx, item->cy}),
+              (std::vector<int>{row.x, row.y, row.cx, row.cy}));
+  }
+  EXPECT_EQ(t.Find(IDC_AUTO)->style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
+  EXPECT_FALSE(t.Find(IDC_HIDDEN)->style & WS_VISIBLE);
+  EXPECT_TRUE(t.Find(IDC_HIDDEN)->style & WS_DISABLED);
+  EXPECT_TRUE(t.Find(IDC_LIST)->style & LBS_NOTIFY);
+  EXPECT_EQ(t.Find(999), nullptr);
+  EXPECT_FALSE(res.Dialog(999, &t));
+  std::string text;
+  EXPECT_FALSE(res.String(1, &text)) << "the program has no string table";
+  int v[4];
+  EXPECT_FALSE(GyxFileVersion(GyxBinPath("gyx_uichild.exe"), v)) << "nor a version";
+
+  // A template cut short is refused, not read past its end.
+  HRSRC r = FindResourceA(res.Module(), MAKEINTRESOURCEA(IDD_UICHILD), MAKEINTRESOURCEA(5));
+  ASSERT_NE(r, nullptr);
+  const void *bytes = LockResource(LoadResource(res.Module(), r));
+  const size_t size = SizeofResource(res.Module(), r);
+  for (size_t cut : {size_t(0), size_t(10), size / 2, size - 2}) {
+    std::vector<unsigned char> copy(static_cast<const unsigned char *>(bytes),
+                                    static_cast<const unsigned char *>(bytes) + cut);
+    EXPECT_FALSE(GyxParseDialogTemplate(copy.data(), copy.size(), &t)) << cut;
+  }
+  EXPECT_TRUE(GyxParseDialogTemplate(bytes, size, &t));
 }
 
 }  // namespace

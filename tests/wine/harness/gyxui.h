@@ -77,7 +77,12 @@ bool GyxUiSysCommand(HWND window, WPARAM command);
 // does, and chooses the item whose mnemonic is key (the letter after "&").
 // True when the menu opened and took the key; what the item does is the
 // caller's to check.
+// Under Wine the system menu has an item of its own, "&About Wine", so an
+// "A" is taken by it.
 bool GyxUiSysMenuKey(HWND window, char key, unsigned long timeoutMs = 5000);
+// The same, choosing the menu's last item (Up, then Enter): where programs
+// append their own items.
+bool GyxUiSysMenuLast(HWND window, unsigned long timeoutMs = 5000);
 
 // Brings window to the front and waits until it is the foreground window.
 bool GyxUiForeground(HWND window, unsigned long timeoutMs = 3000);

@@ -231,19 +231,36 @@ bool GyxUiSysCommand(HWND window, WPARAM command) {
   return IsWindow(window) && PostMessageA(window, WM_SYSCOMMAND, command, 0) != 0;
 }
 
-bool GyxUiSysMenuKey(HWND window, char key, unsigned long timeoutMs) {
+namespace {
+
+// Opens window's system menu from the keyboard (Alt+Space) and posts the
+// keys (WM_CHAR for a character, WM_KEYDOWN for a virtual key) once the menu
+// tracks them; true when the menu took them and closed.
+bool WorkSysMenu(HWND window, UINT keyMessage, const std::vector<WPARAM> &keys, unsigned long timeoutMs) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (!pid || !PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ')) return false;
-  // The menu's own window appears once the program tracks it; only then does
-  // the key reach the menu rather than the dialog.
+  // The menu's own window appears once the program tracks it; only then do
+  // the keys reach the menu rather than the dialog.
   GyxUiQuery menu;
   menu.cls = "#32768";
   menu.pid = pid;
   HWND popup = GyxUiWait(menu, timeoutMs);
   if (!popup) return false;
-  if (!PostMessageA(window, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(key)), 0)) return false;
+  for (WPARAM key : keys)
+    if (!PostMessageA(window, keyMessage, key, 0)) return false;
   return GyxWaitFor([&] { return !IsWindowVisible(popup); }, timeoutMs);
+}
+
+}  // namespace
+
+bool GyxUiSysMenuKey(HWND window, char key, unsigned long timeoutMs) {
+  return WorkSysMenu(window, WM_CHAR, {static_cast<WPARAM>(static_cast<unsigned char>(key))}, timeoutMs);
+}
+
+bool GyxUiSysMenuLast(HWND window, unsigned long timeoutMs) {
+  // Up from the first item wraps round to the last.
+  return WorkSysMenu(window, WM_KEYDOWN, {VK_UP, VK_RETURN}, timeoutMs);
 }
 
 bool GyxUiForeground(HWND window, unsigned long timeoutMs) {
