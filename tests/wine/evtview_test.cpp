@@ -19,7 +19,6 @@
 #include "driver/dvrsvreq.h"
 #include "drvfixture.h"
 #include "evtview/evtview_res.h"
-#include "lib/reqcodes.h"
 
 namespace {
 
@@ -161,38 +160,6 @@ class Evtview : public DriverTest {
     return GyxUiFind(q);
   }
 
-  // The mode word the driver holds for every handle it has open (here all
-  // the program's); empty when it holds none. Handle values are small
-  // numbers from 1, so the first few cover every handle of a fresh driver.
-  std::vector<int32_t> DriverModes() {
-    std::vector<int32_t> modes;
-    if (AppMmapIsAttached() == 0 && AppMmapAttach() != 0) return modes;
-    for (int32_t v = 1; v <= 16; v++) {
-      std::vector<uint8_t> reply;
-      if (RawCall(REQ_GET_UI_MODE, RawRequest().Word(v), true, &reply) == 8 && RawWord(reply, 0) == 0)
-        modes.push_back(RawWord(reply, 1));
-    }
-    return modes;
-  }
-
-  ::testing::AssertionResult ModeIs(int32_t want) {
-    std::vector<int32_t> modes;
-    bool ok = GyxWaitFor(
-        [&] {
-          modes = DriverModes();
-          if (modes.empty()) return false;
-          for (int32_t m : modes)
-            if (m != want) return false;
-          return true;
-        },
-        3000, 20);
-    if (ok) return ::testing::AssertionSuccess();
-    ::testing::AssertionResult r = ::testing::AssertionFailure();
-    r << "want 0x" << std::hex << (uint32_t)want << "; the driver holds";
-    for (int32_t m : modes) r << " 0x" << std::hex << (uint32_t)m;
-    return r;
-  }
-
   // The checked state of the seven mode boxes as a string of 0s and 1s.
   std::string ModeBoxes() {
     std::string s;
@@ -208,12 +175,13 @@ class Evtview : public DriverTest {
     return dir + "/" + name;
   }
 
-  void Screenshot(const char *name) {
+  void Screenshot(const char *name, HWND window = nullptr) {
+    if (!window) window = dlg;
     const std::string png = ShotPath(name);
-    ASSERT_TRUE(GyxUiScreenshot(dlg, png)) << png;
+    ASSERT_TRUE(GyxUiScreenshot(window, png)) << png;
     int w = 0, h = 0;
     ASSERT_TRUE(GyxUiPngSize(png, &w, &h));
-    const RECT r = GyxUiRect(dlg);
+    const RECT r = GyxUiRect(window);
     EXPECT_EQ(w, r.right - r.left);
     EXPECT_EQ(h, r.bottom - r.top);
   }
@@ -617,6 +585,7 @@ TEST_F(Evtview, DevInfoListsEveryDeviceAndShowsTheSelectedOne) {
     EXPECT_EQ(GyxUiItemText(info, IDC_INFO_BEEP), want[i].beep);
     EXPECT_EQ(GyxUiItemText(info, IDC_INFO_FIRMWARE), want[i].firmware);
   }
+  ASSERT_NO_FATAL_FAILURE(Screenshot("evtview-devinfo.png", info));
   // Events still reach the main dialog while this one is open.
   Sim("press right", 2);
   EXPECT_TRUE(
@@ -675,72 +644,81 @@ TEST_F(Evtview, DriverLeavingIsReportedInABoxOwnedByTheDialog) {
 
 // ------------------------------------------------------------------ layouts
 
-TEST_F(Evtview, LayoutBSendsTheModeWordToTheDriver) {
-  ASSERT_NO_FATAL_FAILURE(StartDriver());
-  ASSERT_NO_FATAL_FAILURE(Launch("Halvorin"));
-  for (int id = IDC_ALL_CONTROLS; id <= IDC_DIALOG_POPUP; id++) {
-    EXPECT_TRUE(GyxUiItemVisible(dlg, id)) << id;
-    EXPECT_TRUE(GyxUiItemEnabled(dlg, id)) << id;
-  }
-  EXPECT_EQ(ModeBoxes(), "1011111");
-  EXPECT_TRUE(ModeIs(-1));
-
-  ASSERT_TRUE(GyxUiClick(dlg, IDC_FILTERS));
-  EXPECT_EQ(ModeBoxes(), "0001111") << "neither All nor No controls";
-  EXPECT_TRUE(ModeIs((int32_t)0xFFFFFFFE));
-
-  ASSERT_TRUE(GyxUiClick(dlg, IDC_NO_CONTROLS));
-  EXPECT_EQ(ModeBoxes(), "0100000");
-  EXPECT_TRUE(ModeIs(0));
-  const struct {
-    int id;
-    int32_t word;
-    const char *boxes;
-  } steps[] = {{IDC_FILTERS, 0x01, "0010000"},
-               {IDC_FUNCTIONS, 0x03, "0011000"},
-               {IDC_RESETS, 0x07, "0011100"},
-               {IDC_SENSITIVITY, 0x0F, "0011110"},
-               {IDC_DIALOG_POPUP, 0x2F, "0011111"}};
-  for (const auto &step : steps) {
-    SCOPED_TRACE(step.id);
-    ASSERT_TRUE(GyxUiClick(dlg, step.id));
-    EXPECT_EQ(ModeBoxes(), step.boxes) << "All controls stays unchecked";
-    EXPECT_TRUE(ModeIs(step.word));
-  }
-
-  ASSERT_TRUE(GyxUiClick(dlg, IDC_ALL_CONTROLS));
-  EXPECT_EQ(ModeBoxes(), "1011111");
-  EXPECT_TRUE(ModeIs(-1));
-  ASSERT_NO_FATAL_FAILURE(Screenshot("evtview-layout-b.png"));
-}
-
-TEST_F(Evtview, TheDialogPopupBitDecidesWhoGetsTheMenuButton) {
-  // Button 1 is the menu button here: while the word allows the dialog
-  // popup, the driver takes it for itself and the application never sees it.
+TEST_F(Evtview, LayoutBSendsTheModeWordTheDriverApplies) {
+  // Button 1 is the menu button here. While the word the program sent has
+  // the dialog-popup bit (0x20), the driver takes the button for its own
+  // settings and the program never sees it; without the bit it is a plain
+  // button. (The word's other bits gate settings that only the driver's own
+  // window changes; the words themselves are checked natively.)
   ASSERT_EQ(GyxSimStart(&sims[1], 1, "2200", nullptr), GYXSIM_OK);
   ASSERT_TRUE(GyxWriteIni(IniText({{1, "Quorvanel 2200"}}) + "menuButton=1\r\n"));
   ASSERT_TRUE(driver.Start(GyxBinPath("gyxsrv.exe")));
   Sim("waitinit timeout=20000");
   ASSERT_TRUE(WaitServing());
   ASSERT_NO_FATAL_FAILURE(Launch("Halvorin"));
+  for (int id = IDC_ALL_CONTROLS; id <= IDC_DIALOG_POPUP; id++) {
+    EXPECT_TRUE(GyxUiItemVisible(dlg, id)) << id;
+    EXPECT_TRUE(GyxUiItemEnabled(dlg, id)) << id;
+  }
 
-  ASSERT_TRUE(GyxUiClick(dlg, IDC_NO_CONTROLS));
-  ASSERT_TRUE(ModeIs(0));
-  Sim("press 1");
-  EXPECT_TRUE(ListEndsWith(ButtonLine(0x0, 0x2), 1)) << "no popup bit: the button is the application's";
-  Sim("release all");
-  EXPECT_TRUE(ListEndsWith(ButtonLine(0x2, 0x0), 2));
+  // Presses and releases button 1, then button 2; true when button 1's
+  // lines came, false when only button 2's did.
+  auto menuButtonReaches = [&]() -> int {
+    const int before = GyxUiListCount(dlg, IDC_LIST);
+    if (!GyxUiForeground(dlg)) return -1;
+    for (const char *line : {"press 1", "release all", "press 2", "release all"})
+      if (GyxSimAsk(&sims[1], line).rfind("ok", 0) != 0) return -1;
+    std::vector<std::string> lines;
+    if (!GyxWaitFor(
+            [&] {
+              lines = Lines();
+              return !lines.empty() && lines.back() == ButtonLine(0x4, 0x0);
+            },
+            kLineMs, 20))
+      return -1;
+    const int added = static_cast<int>(lines.size()) - before;
+    const std::vector<std::string> own = {ButtonLine(0x0, 0x2), ButtonLine(0x2, 0x0)};
+    if (added == 4 && std::vector<std::string>(lines.end() - 4, lines.end() - 2) == own) return 1;
+    return added == 2 ? 0 : -1;
+  };
 
-  ASSERT_TRUE(GyxUiClick(dlg, IDC_DIALOG_POPUP));
-  ASSERT_TRUE(ModeIs(GI_UI_DIALOG_POPUP));
-  Sim("press 1");
+  const struct {
+    int click;  // 0: none, the start
+    const char *boxes;
+    int reaches;  // the menu button reaches the program
+  } steps[] = {
+      {0, "1011111", 0},                 // -1: everything is the driver's
+      {IDC_FILTERS, "0001111", 0},       // 0xFFFFFFFE: neither All nor No controls
+      {IDC_NO_CONTROLS, "0100000", 1},   // 0
+      {IDC_FILTERS, "0010000", 1},       // 0x01
+      {IDC_FUNCTIONS, "0011000", 1},     // 0x03
+      {IDC_RESETS, "0011100", 1},        // 0x07
+      {IDC_SENSITIVITY, "0011110", 1},   // 0x0F
+      {IDC_DIALOG_POPUP, "0011111", 0},  // 0x2F: All controls stays unchecked
+      {IDC_ALL_CONTROLS, "1011111", 0},  // -1 again
+  };
+  for (const auto &step : steps) {
+    SCOPED_TRACE(step.boxes);
+    if (step.click) ASSERT_TRUE(GyxUiClick(dlg, step.click));
+    EXPECT_EQ(ModeBoxes(), step.boxes);
+    if (step.click == IDC_FILTERS || step.click == IDC_NO_CONTROLS || step.click == IDC_SENSITIVITY ||
+        step.click == IDC_DIALOG_POPUP || step.click == 0)
+      EXPECT_EQ(menuButtonReaches(), step.reaches);
+  }
+  // Four presses taken by the driver leave its settings side as it was.
+  EXPECT_EQ(menuButtonReaches(), 0);
+
+  // Events are listed in this layout as in the other.
+  ASSERT_TRUE(GyxUiClick(dlg, IDC_CLEAR));
+  ASSERT_TRUE(GyxUiClick(dlg, IDC_SINGLE));
+  Sim("press 4");
+  EXPECT_TRUE(ListEndsWith(ButtonLine(0x0, 0x10), 1));
   Sim("release all");
-  ASSERT_TRUE(GyxUiForeground(dlg));
-  Sim("press 2");
-  EXPECT_TRUE(ListEndsWith(ButtonLine(0x0, 0x4), 3)) << "button 1 went to the driver, and only it";
-  Sim("release all");
-  Sim("press 1");  // puts the driver's settings side back as it was
-  Sim("release all");
+  Sim("move 0 0 -120 0 15 0 every=50");
+  EXPECT_TRUE(ListEndsWith(" 0) Motion Event -> dominant direction tz = -120, per = 50", 3));
+  Sim("zero");
+  ASSERT_TRUE(GyxWaitFor([&] { return GyxUiListCount(dlg, IDC_LIST) == 4; }, kLineMs));
+  ASSERT_NO_FATAL_FAILURE(Screenshot("evtview-layout-b.png"));
 }
 
 TEST_F(Evtview, OnlyTheExactArgumentChoosesLayoutB) {
