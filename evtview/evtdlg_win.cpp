@@ -33,8 +33,7 @@ static void ShowEvent(GiHandle h, const GiEvent *ev) {
 
 /* The pre-translation: 1 when the message belonged to the library (it is
  * then handled and goes no further), 0 for normal processing. */
-static int TakeEvent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  (void)hwnd;
+static int TakeEvent(UINT message, WPARAM wParam, LPARAM lParam) {
   GiGetEventData data;
   GiHandle h = NULL;
   GiGetEventWinInit(&data, message, wParam, lParam);
@@ -195,7 +194,9 @@ static BOOL OnCommand(HWND dlg, int id, int code) {
   return FALSE;
 }
 
-/* Minimised, the window shows the program icon in the middle of its client area. */
+/* Minimised, the window shows the program icon in the middle of its client
+ * area. (Under Wine a minimised window is a bare caption without a client
+ * area, so there is nothing to see there.) */
 static BOOL PaintIcon(HWND dlg) {
   if (!IsIconic(dlg)) return FALSE;
   PAINTSTRUCT ps;
@@ -245,7 +246,7 @@ static INT_PTR CALLBACK MainProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
   /* The library's messages that a modal loop of this thread (a message box,
    * the device-information or About dialog, the system menu) dispatched
    * instead of pre-translating. They are the registered ones. */
-  if (msg >= 0xC000 && msg <= 0xFFFF && TakeEvent(dlg, msg, wParam, lParam)) return TRUE;
+  if (msg >= 0xC000 && msg <= 0xFFFF && TakeEvent(msg, wParam, lParam)) return TRUE;
   return FALSE;
 }
 
@@ -259,7 +260,7 @@ int EvRunMainDialog(EvState *st, void *instance) {
   }
   MSG m;
   while (GetMessageA(&m, NULL, 0, 0) > 0) {
-    if (TakeEvent(m.hwnd, m.message, m.wParam, m.lParam)) continue;
+    if (TakeEvent(m.message, m.wParam, m.lParam)) continue;
     if (IsWindow(gDlg) && IsDialogMessageA(gDlg, &m)) continue;
     TranslateMessage(&m);
     DispatchMessageA(&m);

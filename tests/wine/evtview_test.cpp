@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,13 +49,15 @@ std::string MotionLine(int tx, int ty, int tz, int rx, int ry, int rz, int per) 
   return b;
 }
 
-// The driver's request service over an empty device table, on a thread of
-// this process: a driver that serves no devices.
-class EmptyDriver {
+// The driver's request service on a thread of this process, over a device
+// table the test sets up: with none, a driver that serves no devices; with
+// records that have no model, devices that every open refuses.
+class StandInDriver {
  public:
-  ~EmptyDriver() { Stop(); }
-  bool Start() {
-    gUdDeviceCount = 0;
+  ~StandInDriver() { Stop(); }
+  // devices: the first records of gUdDevices that count (the caller filled them).
+  bool Start(int32_t devices = 0) {
+    gUdDeviceCount = devices;
     if (DvrMmapCreate() != 0) return false;
     running_ = true;
     thread_ = std::thread([this] {
@@ -70,6 +73,7 @@ class EmptyDriver {
     thread_.join();
     DvrMmapClose();
     gUdDeviceCount = -1;
+    memset(gUdDevices, 0, sizeof gUdDevices);
   }
 
  private:
@@ -429,7 +433,7 @@ TEST_F(Evtview, WithoutADriverProgramOnlyTheInitialisationBoxShows) {
 }
 
 TEST_F(Evtview, ADriverWithNoDevicesGivesTheBoxThenAnEmptyDialog) {
-  EmptyDriver empty;
+  StandInDriver empty;
   ASSERT_TRUE(empty.Start());
   ASSERT_TRUE(app.Start(GyxBinPath("evtview.exe")));
   HWND box = WaitBox();
@@ -449,6 +453,41 @@ TEST_F(Evtview, ADriverWithNoDevicesGivesTheBoxThenAnEmptyDialog) {
   unsigned long code = ~0ul;
   ASSERT_TRUE(app.Wait(10000, &code));
   EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Evtview, FailedOpensAreReportedByPortOrByIndexAndStartUpGoesOn) {
+  // Device 0 is described but has no model, so opening it fails; device 1 is
+  // not in the table at all, so the driver knows neither it nor its port.
+  memset(gUdDevices, 0, sizeof gUdDevices);
+  gUdDevices[0].index = 0;
+  strcpy(gUdDevices[0].portName, "COM3:");
+  gUdDevices[1].index = 7;
+  StandInDriver driverWithoutModels;
+  ASSERT_TRUE(driverWithoutModels.Start(2));
+  ASSERT_TRUE(app.Start(GyxBinPath("evtview.exe")));
+  const char *const want[] = {"Can't open device -- type: , port: COM3:.   (Error -- function failed)",
+                              "Can't open device -- index: 1.   (Invalid device ID)"};
+  for (const char *text : want) {
+    HWND box = WaitBox();
+    ASSERT_NE(box, nullptr) << text;
+    EXPECT_EQ(GyxMessageBoxText(box), text);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), MainDialogAnyState());
+    ASSERT_TRUE(GyxPressButton(box, IDOK));
+  }
+  dlg = GyxUiWaitDialog(kTitle, 10000, app.Pid(), IDC_LIST);
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_EQ(GyxUiItemText(dlg, IDC_DRV_VERSION), "Gyrantrix Driver version 8.0  (Build 15)");
+  EXPECT_TRUE(NoBoxFor(300));
+  // Neither device is in Dev Info, and asking about them shows no box.
+  ASSERT_TRUE(GyxUiClickAsync(dlg, IDC_DEVINFO));
+  HWND info = GyxUiWaitDialog(kInfoTitle, 10000, app.Pid(), IDC_INFO_LIST);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(GyxUiListCount(info, IDC_INFO_LIST), 0);
+  EXPECT_EQ(GyxUiItemText(info, IDC_INFO_NAME), "");
+  EXPECT_TRUE(NoBoxFor(300));
+  ASSERT_TRUE(GyxUiClick(info, IDC_INFO_CLOSE));
+  ASSERT_TRUE(GyxUiClick(dlg, IDC_EXIT));
+  ASSERT_TRUE(app.Wait(10000));
 }
 
 // ------------------------------------------------------------------ events
