@@ -21,8 +21,8 @@ std::string Wire(const SimBytes &b) {
   return std::string((const char *)b.data, (size_t)b.count);
 }
 
-// The events the driver's parser (raw mode) makes of a packet, completed by
-// the next packet's first byte.
+// The events the driver's parser (raw mode) makes of what the simulator sent
+// (its reports end with a CR, which completes them), and of one more byte.
 std::vector<GiEvent> Parse(UdB7Interpret interpret, const std::string &wire) {
   static UdDevice dev;
   memset(&dev, 0, sizeof dev);
@@ -57,7 +57,8 @@ TEST(GyxsimBit7, MotionPacketsParseToTheirValues) {
       SimBytes out;
       SimBytesClear(&out);
       ASSERT_EQ(f.model->encodeMotion(&m, &out), SIM_OK) << f.model->key;
-      ASSERT_EQ(out.count, 12);
+      ASSERT_EQ(out.count, 13);
+      EXPECT_EQ(out.data[12], 0x0D) << "ends with a byte that completes it";
       std::vector<GiEvent> ev = Parse(f.interpret, Wire(out));
       ASSERT_EQ(ev.size(), 1u) << f.model->key;
       EXPECT_EQ(ev[0].type, a == axes[0] ? GI_ZERO_EVENT : GI_MOTION_EVENT);
@@ -115,12 +116,12 @@ TEST(GyxsimBit7, NamedButtonsGiveTheDevicesBytes) {
     const char *name;
     std::string wire;
   } cases[] = {
-      {&SimModelStick, "right", std::string("K\x81\x80\x80", 4)},
-      {&SimModelStick, "left", std::string("K\x82\x80\x80", 4)},
-      {&SimModelStick, "rezero", std::string("K\xC0\x80\x80", 4)},
-      {&SimModelLumeqaro, "1", std::string("K\x80\x81\x80\x80", 5)},
-      {&SimModelLumeqaro, "6", std::string("K\x80\xA0\x80\x80", 5)},
-      {&SimModelLumeqaro, "rezero", std::string("K\x80\xC0\x80\x80", 5)},
+      {&SimModelStick, "right", std::string("K\x81\x80\x80\r", 5)},
+      {&SimModelStick, "left", std::string("K\x82\x80\x80\r", 5)},
+      {&SimModelStick, "rezero", std::string("K\xC0\x80\x80\r", 5)},
+      {&SimModelLumeqaro, "1", std::string("K\x80\x81\x80\x80\r", 6)},
+      {&SimModelLumeqaro, "6", std::string("K\x80\xA0\x80\x80\r", 6)},
+      {&SimModelLumeqaro, "rezero", std::string("K\x80\xC0\x80\x80\r", 6)},
   };
   for (const Case &c : cases) {
     SimCommand cmd;
@@ -237,7 +238,7 @@ TEST_F(GyxsimBit7Engine, MoveSendsTheModelsMotionPackets) {
   Start(&SimModelLumeqaro);
   EXPECT_EQ(Run("move 1 2 3 -4 -5 511 count=2 every=0"), "(pending)");
   std::string wire = Drain();
-  ASSERT_EQ(wire.size(), 24u);
+  ASSERT_EQ(wire.size(), 26u);
   std::vector<GiEvent> ev = Parse(LqInterpret, wire);
   ASSERT_EQ(ev.size(), 2u);
   EXPECT_EQ(ev[1].rz, 511);

@@ -3,6 +3,11 @@
 // 10-bit fields in 7-bit bytes, commands with a checksum. The encoders are the
 // device's side of the driver's bit-7 parsers; the tables at the bottom are
 // the models.
+//
+// A packet ends only where the next one begins, so the simulated device ends
+// every report with a CR: its bit 7 is clear, so the report is complete at
+// once, and the driver drops the CR itself as a packet of no known type when
+// the next report comes. Without it the last report of a burst would wait.
 #include <string.h>
 
 #include "simmodel.h"
@@ -83,30 +88,32 @@ static int QsIsProbe(const uint8_t *command, int count) {
   return count == (int)sizeof kStickProbe && memcmp(command, kStickProbe, sizeof kStickProbe) == 0;
 }
 
-// "K", the seven button bits, two bytes not used.
+// "K", the seven button bits, two bytes not used; CR.
 static int QsEncodeButtons(uint32_t raw, SimBytes *out) {
   if (raw > 0x7F) return SIM_ERR_ARGUMENT;
-  const uint8_t p[] = {'K', (uint8_t)(raw | BIT7), BIT7, BIT7};
+  const uint8_t p[] = {'K', (uint8_t)(raw | BIT7), BIT7, BIT7, CR};
   return SimBytesAppend(out, p, sizeof p);
 }
 
-// "D", then the period and six axes as 10-bit fields in 11 bytes.
+// "D", then the period and six axes as 10-bit fields in 11 bytes; CR.
 static int QsEncodeMotion(const SimMotion *m, SimBytes *out) {
   if (!m || !AxesFit(m) || m->period < 0 || m->period > 1023) return SIM_ERR_ARGUMENT;
   int32_t fields[7] = {m->period};
   memcpy(fields + 1, m->axis, sizeof m->axis);
-  uint8_t p[12] = {'D'};
+  uint8_t p[13] = {'D'};
   Pack(fields, 7, p + 1, 11);
   for (int i = 1; i < 12; i++) p[i] |= BIT7;
+  p[12] = CR;
   return SimBytesAppend(out, p, sizeof p);
 }
 
-// "R" and the text, every byte with bit 7 set.
+// "R" and the text, every byte with bit 7 set; CR.
 static int QsEncodeMessage(const uint8_t *text, int count, SimBytes *out) {
   SimBytes p;
   SimBytesClear(&p);
   int rc = SimBytesPut(&p, 'R');
   for (int i = 0; i < count && rc == SIM_OK; i++) rc = SimBytesPut(&p, (uint8_t)(text[i] | BIT7));
+  if (rc == SIM_OK) rc = SimBytesPut(&p, CR);
   return Finish(out, &p, rc);
 }
 
@@ -116,21 +123,22 @@ static int LqIsProbe(const uint8_t *command, int count) {
   return count == 2 && command[0] == '?' && command[1] == CR;
 }
 
-// "K", a byte not used, the button bits, two bytes not used.
+// "K", a byte not used, the button bits, two bytes not used; CR.
 static int LqEncodeButtons(uint32_t raw, SimBytes *out) {
   if (raw > 0x7F) return SIM_ERR_ARGUMENT;
-  const uint8_t p[] = {'K', BIT7, (uint8_t)(raw | BIT7), BIT7, BIT7};
+  const uint8_t p[] = {'K', BIT7, (uint8_t)(raw | BIT7), BIT7, BIT7, CR};
   return SimBytesAppend(out, p, sizeof p);
 }
 
 // "D", a byte not used, six 10-bit axes in nine bytes scrambled with the
-// key, a byte not used. The device sends no period.
+// key, a byte not used; CR. The device sends no period.
 static int LqEncodeMotion(const SimMotion *m, SimBytes *out) {
   if (!m || !AxesFit(m)) return SIM_ERR_ARGUMENT;
-  uint8_t p[12] = {'D'};
+  uint8_t p[13] = {'D'};
   Pack(m->axis, 6, p + 2, 9);
   for (int i = 0; i < 9; i++) p[2 + i] ^= kLumeqaroKey[i];
   for (int i = 1; i < 12; i++) p[i] |= BIT7;
+  p[12] = CR;
   return SimBytesAppend(out, p, sizeof p);
 }
 
