@@ -192,8 +192,10 @@ def render(r, info, args):
     parser = r.get("parser", {})
     for name in sorted(parser):
         vals = parser[name]
-        label = name.replace("BM_QuorvanelParse/", "Quorvanel parser, ").replace("type:1", "2200").replace(
-            "type:2", "3200").replace("/read:", ", reads of ").replace("/min_time:0.500", "") + " bytes"
+        label = name.replace("BM_QuorvanelParse/", "Quorvanel parser, ").replace(
+            "BM_Bit7Parse/", "bit-7 parser, ").replace("type:1/", "2200/").replace("type:2/", "3200/").replace(
+            "type:3/", "Quorvanel Stick/").replace("type:5/", "Lumeqaro 700/").replace(
+            "/read:", ", reads of ").replace("/min_time:0.500", "") + " bytes"
         if None in vals:
             t.add(4, label + " (the parser's events did not match the stream)", "MB/s", None)
             continue
