@@ -23,12 +23,6 @@ namespace {
 const char kStickFirmware[] = "HvV3.21 Stick 042";
 const char kLumeqaroFirmware[] = "!1 Quorvanel (R) V4.03 Lumeqaro 700 SN 00420 1996-05";
 
-// What arrived for one device: through the library for a handle it opened,
-// or read from the ring by hand for a handle opened below it.
-struct Arrived {
-  std::vector<GiEvent> events;
-};
-
 class DeviceModels : public DriverTest {
  protected:
   void TearDown() override {
@@ -70,8 +64,8 @@ class DeviceModels : public DriverTest {
   void Pump(size_t want, unsigned long ms) {
     const unsigned long long end = GyxNowMs() + ms;
     size_t got = 0;
-    for (auto &a : byHandle) got += a.second.events.size();
-    got += byRaw.events.size();
+    for (auto &a : byHandle) got += a.second.size();
+    got += byRaw.size();
     while (got < want) {
       MSG msg;
       while (got < want && PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
@@ -81,7 +75,7 @@ class DeviceModels : public DriverTest {
           GiEvent ev;
           memset(&ev, 0, sizeof ev);
           if (AppMmapReadEvent(raw.queue, (uint16_t)(msg.lParam & 0xFFFF), &ev, sizeof ev) == 0) {
-            byRaw.events.push_back(ev);
+            byRaw.push_back(ev);
             got++;
           }
           continue;
@@ -96,7 +90,7 @@ class DeviceModels : public DriverTest {
         GiEvent ev;
         int32_t r = GiGetEvent(h, 0, &d, &ev);
         if (r == GI_IS_EVENT) {
-          byHandle[h].events.push_back(ev);
+          byHandle[h].push_back(ev);
           got++;
         } else if (r != GI_SKIP_EVENT) {
           errors.push_back(r);
@@ -121,8 +115,10 @@ class DeviceModels : public DriverTest {
     RawOpen open;
     QueueLink *queue = nullptr;
   } raw;
-  std::map<GiHandle, Arrived> byHandle;
-  Arrived byRaw;
+  // What arrived: through the library by handle, and read from the ring by
+  // hand for the handle opened below it.
+  std::map<GiHandle, std::vector<GiEvent>> byHandle;
+  std::vector<GiEvent> byRaw;
   std::vector<int32_t> errors;
 };
 
@@ -156,7 +152,7 @@ TEST_F(DeviceModels, StickIsIdentifiedOpenedAndServed) {
   Sim(1, "move 1 -2 3 -4 5 -6 every=50");
   Sim(1, "message Err");
   Pump(3, 5000);
-  std::vector<GiEvent> &ev = byHandle[h].events;
+  std::vector<GiEvent> &ev = byHandle[h];
   ASSERT_EQ(ev.size(), 3u) << GyxSimLog(&sims[1]);
   EXPECT_EQ(ev[0].type, GI_BUTTON_EVENT);
   EXPECT_EQ(ev[0].current, 0x80000000u) << "the right button";
@@ -194,7 +190,7 @@ TEST_F(DeviceModels, LumeqaroIsIdentifiedOpenedAndServed) {
   Sim(1, "move 511 -512 1 0 0 -1");
   Sim(1, "zero");
   Pump(4, 5000);
-  std::vector<GiEvent> &ev = byRaw.events;
+  std::vector<GiEvent> &ev = byRaw;
   ASSERT_EQ(ev.size(), 4u) << GyxSimLog(&sims[1]);
   EXPECT_EQ(ev[0].type, GI_BUTTON_EVENT);
   EXPECT_EQ(ev[0].current, 0x2u) << "button 1; bit 0 removed before delivery";
@@ -236,23 +232,23 @@ TEST_F(DeviceModels, ThreeProtocolsServeOneApplicationSideBySide) {
   Sim(2, "press right"); /* the left button is the settings window's menu button */
   Sim(3, "press 6");
   Pump(3, 5000);
-  ASSERT_EQ(byHandle[ball].events.size(), 1u) << GyxSimLog(&sims[1]);
-  ASSERT_EQ(byHandle[stick].events.size(), 1u) << GyxSimLog(&sims[2]);
-  ASSERT_EQ(byRaw.events.size(), 1u) << GyxSimLog(&sims[3]);
-  EXPECT_EQ(byHandle[ball].events[0].current, 0x2u);
-  EXPECT_EQ(byHandle[stick].events[0].current, 0x80000000u);
-  EXPECT_EQ(byRaw.events[0].current, 0x40u);
+  ASSERT_EQ(byHandle[ball].size(), 1u) << GyxSimLog(&sims[1]);
+  ASSERT_EQ(byHandle[stick].size(), 1u) << GyxSimLog(&sims[2]);
+  ASSERT_EQ(byRaw.size(), 1u) << GyxSimLog(&sims[3]);
+  EXPECT_EQ(byHandle[ball][0].current, 0x2u);
+  EXPECT_EQ(byHandle[stick][0].current, 0x80000000u);
+  EXPECT_EQ(byRaw[0].current, 0x40u);
 
   Sim(1, "move 10 -20 30 -40 50 -60 every=50");
   Sim(2, "move 10 -20 30 -40 50 -60 every=50");
   Sim(3, "move 10 -20 30 -40 50 -60");
   Pump(6, 5000);
-  ASSERT_EQ(byHandle[ball].events.size(), 2u);
-  ASSERT_EQ(byHandle[stick].events.size(), 2u);
-  ASSERT_EQ(byRaw.events.size(), 2u);
-  ExpectMotion(byHandle[ball].events[1], 50, {10, -20, 30, -40, 50, -60}, "2200: as sent");
-  ExpectMotion(byHandle[stick].events[1], 50, {290, -580, -870, -1160, 1450, 1740}, "Stick: x29");
-  ExpectMotion(byRaw.events[1], 33, {290, -580, -870, -1160, 1450, 1740}, "Lumeqaro: x29, 33 ms");
+  ASSERT_EQ(byHandle[ball].size(), 2u);
+  ASSERT_EQ(byHandle[stick].size(), 2u);
+  ASSERT_EQ(byRaw.size(), 2u);
+  ExpectMotion(byHandle[ball][1], 50, {10, -20, 30, -40, 50, -60}, "2200: as sent");
+  ExpectMotion(byHandle[stick][1], 50, {290, -580, -870, -1160, 1450, 1740}, "Stick: x29");
+  ExpectMotion(byRaw[1], 33, {290, -580, -870, -1160, 1450, 1740}, "Lumeqaro: x29, 33 ms");
   EXPECT_TRUE(errors.empty());
 }
 
