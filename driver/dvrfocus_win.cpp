@@ -8,6 +8,7 @@
 #include "dvrgi.h"
 #include "dvrmmap.h"
 #include "ui.h"
+#include "uiwindow.h"
 
 static HWND gStoredForeground; /* foreground window of the last computation */
 static HWND gLastAppWindow;    /* last foreground window that gave a device a focus */
@@ -81,9 +82,11 @@ static int Recompute(HWND w) {
   return any;
 }
 
-/* The filter follows the UI mode of the focus handle (-1 without one). */
+/* The filter and the settings window follow the UI mode of the focus handle
+ * (-1 without one). */
 static void NoteFocus(DvrHandle *h) {
   gUiMode = h ? h->uiMode : -1;
+  UiFollowFocus(h);
 }
 
 DvrHandle *DvrFindFocus(int device) {

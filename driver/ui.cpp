@@ -6,7 +6,6 @@
 #include "slim/gyx_slim.h"
 
 int32_t gUiMode = 0;
-int gUiSettingsShown = 1;
 
 static void RemoveBits(GiEvent *ev, uint32_t bits) {
   ev->last &= ~bits;

@@ -10,8 +10,6 @@
 
 /* UI mode of the focus handle as last applied (-1: every step is ours). */
 extern int32_t gUiMode;
-/* 1 while the settings window is shown. */
-extern int gUiSettingsShown;
 
 /* Applies the user's settings to one event in place: UD_EVENT_READY to
  * deliver it, UD_OK to drop it. Steps run as the UI mode allows. */
