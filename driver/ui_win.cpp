@@ -195,6 +195,7 @@ static INT_PTR CALLBACK SettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 int UiCreate(void *instance) {
   HINSTANCE inst = (HINSTANCE)instance;
   gIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GYXSRV));
+  if (!gIcon) GiLogError(__FILE__, __LINE__, GI_FAILED); /* the window goes on without it */
   gWnd = CreateDialogA(inst, MAKEINTRESOURCEA(IDD_SETTINGS), NULL, SettingsProc);
   if (!gWnd) return GiLogError(__FILE__, __LINE__, -1);
   UiDlgInit(&gDlg, &kView, NULL);
