@@ -155,7 +155,8 @@ static INT_PTR CALLBACK SettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       InitDialog(w);
       return TRUE;
     case WM_COMMAND:
-      return gReady && UiDlgCommand(&gDlg, LOWORD(wp));
+      /* Clicks, and the keyboard's equivalents, arrive as BN_CLICKED. */
+      return gReady && HIWORD(wp) == BN_CLICKED && UiDlgCommand(&gDlg, LOWORD(wp));
     case WM_HSCROLL:
       if (gReady) UiDlgScroll(&gDlg, LOWORD(wp), (short)HIWORD(wp));
       return TRUE;
