@@ -16,6 +16,7 @@
 #include "gyxextrn.h"
 #include "gyxsrv_res.h"
 #include "init.h"
+#include "ui.h"
 #include "uiwindow.h"
 #include "lib/channel.h"
 
@@ -63,7 +64,7 @@ static void MainLoop(HANDLE *waits, int count) {
       DvrProcessInput(i);
       rearm = i;
     } else if (r == WAIT_TIMEOUT) {
-      DvrFocusPoll();
+      UiFollowFocus(DvrFocusPoll()); /* the window follows the application in front */
     } else {
       UiPump(); /* a message is waiting, or the wait failed */
     }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "deliver.h"
 #include "dvrfocus.h"
 #include "gyxextrn.h"
 #include "gyxsrv_res.h"

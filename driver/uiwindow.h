@@ -1,10 +1,9 @@
-/* uiwindow.h — the settings window as the driver's main loop and its focus
- * routing use it: create, pump, follow the device and the focus handle,
- * destroy. One window per driver, on the driver's one thread (ui_win.cpp). */
+/* uiwindow.h — the settings window as the driver's main loop uses it: create,
+ * pump, show the device that woke the loop, destroy (following the focus
+ * handle is in ui.h, for the routing). One window per driver, on the driver's
+ * one thread (ui_win.cpp). */
 #ifndef GYX_UIWINDOW_H
 #define GYX_UIWINDOW_H
-
-struct DvrHandle;
 
 /* Builds the window, put away, over the configured devices: 0, or -1 when
  * the dialog cannot be created (every other call then does nothing). */
@@ -16,10 +15,6 @@ void UiPump(void);
 
 /* Shows device index's settings (nothing when it is already shown). */
 void UiShowDevice(int index);
-
-/* The focus handle changed or was looked up again: its device is shown, and
- * its UI mode (-1 without a handle) applied. */
-void UiFollowFocus(struct DvrHandle *h);
 
 void UiDestroy(void);
 
