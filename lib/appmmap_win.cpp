@@ -21,6 +21,7 @@ static struct {
   int32_t maxRequest, ringSize;
   QueueLink *queues;
   int32_t lastStatus;
+  int32_t sentCode; /* code of the request whose reply is awaited */
 } g;
 
 #define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
@@ -135,6 +136,12 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
     if (w == WAIT_ABANDONED) ReleaseMutex(g.lock);
     return FAIL(TRANS_LOCK_TIMEOUT);
   }
+  /* A reply signal that nobody collected (its application died after its
+   * request had been answered) would otherwise pass for the answer to this
+   * request before the driver has even seen it. While this process holds the
+   * lock no answer to it can be on its way, so a signal now is stale. */
+  WaitForSingleObject(g.appPoke, 0);
+  g.sentCode = code;
   g.block->code = code;
   g.block->replyWanted = replyWanted ? 1u : 0u;
   g.block->length = length;
@@ -148,12 +155,27 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
   return 0;
 }
 
+/* The driver's answer always overwrites the code word with its status, 1 or
+ * negative. A positive request code still there means that the signal was not
+ * this request's answer (a late one of an earlier exchange): wait on for the
+ * real one in the time that is left. */
+static int WaitForAnswer(void) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD spent = GetTickCount() - start;
+    if (spent >= CHANNEL_REPLY_TIMEOUT) return 0;
+    if (WaitForSingleObject(g.appPoke, CHANNEL_REPLY_TIMEOUT - spent) != WAIT_OBJECT_0) return 0;
+    int32_t status = *(volatile int32_t *)&g.block->code;
+    if (status == 1 || status < 0 || status != g.sentCode) return 1;
+  }
+}
+
 int AppMmapReceive(void *buffer, int32_t capacity) {
   int result;
   if (!g.block) return FAIL(TRANS_NOT_ATTACHED);
   if (CurrentStamp() != g.stamp) {
     result = FAIL(TRANS_NO_DRIVER);
-  } else if (WaitForSingleObject(g.appPoke, CHANNEL_REPLY_TIMEOUT) != WAIT_OBJECT_0) {
+  } else if (!WaitForAnswer()) {
     result = FAIL(TRANS_REPLY_TIMEOUT);
   } else {
     int32_t status = g.block->code;
