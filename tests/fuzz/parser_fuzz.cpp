@@ -5,7 +5,8 @@
 // handle, that the receive state stays in bounds, and that the events do not
 // depend on how the bytes were cut into reads.
 //
-// Input: byte 0 picks the model row (low bits) and the data mode (bit 7: raw);
+// Input: byte 0 picks the model (low bits: the n-th row of the model table
+// that has a protocol) and the data mode (bit 7: raw);
 // then repeatedly one byte n and the next n bytes as one read.
 #include <stdint.h>
 #include <string.h>
@@ -19,30 +20,21 @@
 
 namespace {
 
-// One row per model: its name in the model table and its operations. A new
-// protocol is one more row.
-struct ParserRow {
-  const char *model;
-  const UdOps *ops;
-};
-const ParserRow kRows[] = {
-    {"Quorvanel 2200", &udQuorvanelOps},
-    {"Quorvanel 3200", &udQuorvanelOps},
-};
-const size_t kNumRows = sizeof kRows / sizeof kRows[0];
+// The rows of the model table that have a protocol: a model that gains one
+// is fuzzed from then on.
+std::vector<const UdModel *> gRows;
 
 // More events than bytes means a parser that makes events out of nothing.
 const int kMaxEventsPerCall = 1 + 256;
 
-void Prepare(UdDevice *dev, int32_t index, const ParserRow &row, int raw) {
+void Prepare(UdDevice *dev, int32_t index, const UdModel *model, int raw) {
   memset(dev, 0, sizeof *dev);
   dev->index = index;
-  dev->model = UdModelByName(row.model);
-  FUZZ_CHECK(dev->model != nullptr);
-  dev->type = dev->model->type;
-  dev->variant = dev->model->variant;
+  dev->model = model;
+  dev->type = model->type;
+  dev->variant = model->variant;
   dev->dataMode = raw ? 0 : 1;
-  dev->ops = row.ops;
+  dev->ops = model->ops;
 }
 
 void CheckEvent(const GiEvent &ev) {
@@ -75,13 +67,17 @@ void Feed(UdDevice *dev, const uint8_t *bytes, int32_t count, std::vector<GiEven
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   static const UdSystem sys = fuzzkit::QuietSystem();
   UdUseSystem(&sys);
+  FUZZ_CHECK(UdLoadModels() == 0);
+  for (int32_t i = 0; i < UdModelCount(); i++)
+    if (UdModelAt(i)->ops != nullptr) gRows.push_back(UdModelAt(i));
+  FUZZ_CHECK(!gRows.empty());
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzReader in(data, size);
   const uint8_t head = in.Byte();
-  const ParserRow &row = kRows[(head & 0x7F) % kNumRows];
+  const UdModel *row = gRows[(head & 0x7F) % gRows.size()];
   const int raw = head >> 7;
 
   UdDevice *dev = &gUdDevices[0];
