@@ -99,6 +99,34 @@ write("ring", "exception-record", ring_seed(RING, 100, end, [(7, True), (6, True
 write("ring", "roundtrip", ring_seed(RING, 0, 0, [(1, True)], bytes(RING)) +
       struct.pack("<HHHB", RING - 5, 1790, 65534, 12) + bytes([1] * 12))
 
+# ---- The library's event path: scripts of appevents_fuzz operations ----------
+def op_motion(which, tx, period, rz=0, kind=0):
+    return bytes([1 | which << 7]) + struct.pack("<iiiB", tx, period, rz, kind)
+
+
+def op_record(which, ev, short=True):
+    return bytes([0 | which << 7]) + ev.ljust(132, b"\0")[:132] + bytes([1 if short else 0])
+
+
+def op_get(which, fixed=False, poll=False):
+    return bytes([6 | which << 7, 1 if fixed else 0, 0 if poll else 1])
+
+
+def op_clock(ms):
+    return bytes([5, 1, ms & 0xFF])
+
+
+write("appevents", "fold-motion", op_motion(0, 100, 320) + op_motion(0, 200, 480) + op_get(0) +
+      op_clock(30) + op_motion(0, -100, 800, kind=2) + op_get(0, fixed=True))
+write("appevents", "buttons-two-handles", op_record(0, event(1, current=2)) + op_record(1, event(1, current=0)) +
+      op_get(1) + op_get(0) + op_get(0, poll=True))
+write("appevents", "poll-until-rest", op_motion(0, 50, 50) + op_get(0, poll=True) + op_clock(200) +
+      op_get(0, poll=True) + bytes([5, 0]) + struct.pack("<I", 5000) + op_get(0, poll=True))
+write("appevents", "ring-spoiled", op_motion(0, 7, 50) + bytes([3, 1]) + struct.pack("<I", 5000) + op_get(0) +
+      op_motion(0, 8, 50) + op_get(0))
+write("appevents", "driver-farewell", op_motion(0, 7, 50) + bytes([4, 0xFF, 0, 0]) + op_get(0) + op_get(0) +
+      bytes([7]) + op_motion(0, 9, 50) + op_get(0))
+
 # ---- Object files ----------------------------------------------------------------
 fixtures = os.path.join(ROOT, "tests", "fixtures", "objects")
 for name in sorted(os.listdir(fixtures)):
