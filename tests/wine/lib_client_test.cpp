@@ -342,6 +342,11 @@ TEST_F(LibClient, KilledDriverIsReplacedAndTheApplicationStartsOver) {
   EXPECT_EQ(GiGetDriverInfo(&drv), GI_NO_DRIVER);
   EXPECT_LT(GyxNowMs() - start, 200u) << "known gone: no exchange is tried";
 
+  // Nobody answers for the stamp left behind: "-shutdown" says so at once.
+  start = GyxNowMs();
+  EXPECT_EQ(RunDriverCommand("-shutdown -quiet"), 2u) << "driver not running";
+  EXPECT_LT(GyxNowMs() - start, 5000u);
+
   // The block still holds the dead driver's stamp; a new driver claims it.
   ASSERT_TRUE(driver.Start(GyxBinPath("gyxsrv.exe")));
   ASSERT_EQ(GyxSimAsk(&sims[1], "waitinit 2 timeout=20000").rfind("ok", 0), 0u) << GyxSimLog(&sims[1]);
