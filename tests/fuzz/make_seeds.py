@@ -127,6 +127,46 @@ write("appevents", "ring-spoiled", op_motion(0, 7, 50) + bytes([3, 1]) + struct.
 write("appevents", "driver-farewell", op_motion(0, 7, 50) + bytes([4, 0xFF, 0, 0]) + op_get(0) + op_get(0) +
       bytes([7]) + op_motion(0, 9, 50) + op_get(0))
 
+# ---- The driver's request service: scripts of reqserve_fuzz operations ------
+CODES = [0, 1, 2, 3, 4, 5, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116,
+         117, 118, 119, 120, 121, 122, 123, 124, 125, 200, 201, 202, -1, 2**31 - 1, -2**31]
+
+
+def words(*vals):
+    return b"".join(struct.pack("<i", v) for v in vals)
+
+
+def req(code, data=b"", reply=True, handle=None):
+    """One request as the library sends it; handle: which open handle goes
+    into the first word."""
+    how = 1 | (2 if reply else 0) | (4 if handle is not None else 0)
+    out = bytes([0, how, CODES.index(code)]) + struct.pack("<H", len(data)) + data
+    if handle is not None:
+        out += bytes([handle])
+    return out
+
+
+def open_request(window, device=-1, name=b"Gyrantrix Test Utility"):
+    n = len(name) + 1
+    return (words(n) + name + b"\0" + words(device, 1) + b"\xff" * 8 +
+            words(1, window, 0, 31))
+
+
+beep = words(0) + b"cCc".ljust(15, b"\0")
+write("reqserve", "library-session",
+      req(2) + req(3, words(1, 0)) + req(101) + req(103, words(0)) + req(104) +
+      req(113, open_request(0x2000, 0)) + req(122, words(0), handle=0) + req(120, words(0, 1), handle=1) +
+      req(201, words(0), handle=0) + req(118, beep, reply=False, handle=2) + req(119, words(0), False, 0) +
+      req(124, words(0, 3), False, 1) + req(123, words(0), handle=1) + req(121, words(0), False, 1) +
+      req(114, words(0), False, 0) + req(4, words(0)))
+write("reqserve", "events-and-focus",
+      bytes([6, 0, 4]) + b"K\x40\x41\r" + bytes([4, 1, 7]) + bytes([6, 1, 16]) + motion(800, [5, 0, 0, 0, 0, 0]) +
+      bytes([5, 0, 7]) + bytes([4, 3, 7]) + bytes([6, 0, 16]) + motion(800, [0] * 6) + req(4, words(0)))
+write("reqserve", "odd-requests",
+      req(116, words(0, 3) + b"abc" + words(100), handle=0) + req(116, words(0, 3) + b"abc" + words(-1), handle=0) +
+      req(115, words(0, 2) + b"xy", reply=False, handle=1) + req(112, words(0, 2)) + req(108, words(1)) +
+      req(102) + req(117, reply=False) + req(113, open_request(0x3000)[:20]) + req(113, open_request(0x1000, 7)))
+
 # ---- Object files ----------------------------------------------------------------
 fixtures = os.path.join(ROOT, "tests", "fixtures", "objects")
 for name in sorted(os.listdir(fixtures)):
