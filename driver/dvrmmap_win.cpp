@@ -206,10 +206,6 @@ int DvrMmapReplyPending(void) {
   return g.replyPending;
 }
 
-uint8_t *DvrMmapReplyData(void) {
-  return g.block ? g.block->data : NULL;
-}
-
 int DvrMmapReply(int32_t n) {
   if (!g.replyPending) return FAIL(TRANS_NO_REPLY_PENDING);
   if (n > CHANNEL_MAX_REQUEST) n = FAIL(TRANS_LENGTH);
