@@ -23,6 +23,7 @@ static struct {
   int32_t maxRequest, ringSize;
   QueueLink *queues;
   int32_t lastStatus;
+  int32_t sentCode; /* code of the request whose reply is awaited */
 } g;
 
 #define FAIL(s) ChannelFail(&g.lastStatus, __FILE__, __LINE__, (s))
@@ -54,13 +55,13 @@ static int DriverGone(void) {
   return g.gone || CurrentStamp() != g.stamp;
 }
 
-/* Waits for the reply semaphore: 0, TRANS_REPLY_TIMEOUT, or TRANS_NO_DRIVER
- * (unlogged: the caller reports it) when the driver died meanwhile. */
-static int WaitAnswer(void) {
-  if (!g.life)
-    return WaitForSingleObject(g.appPoke, CHANNEL_REPLY_TIMEOUT) == WAIT_OBJECT_0 ? 0 : TRANS_REPLY_TIMEOUT;
+/* Waits up to ms for the reply semaphore: 0, TRANS_REPLY_TIMEOUT, or
+ * TRANS_NO_DRIVER (unlogged: the caller reports it) when the driver died
+ * meanwhile. */
+static int WaitSignal(DWORD ms) {
+  if (!g.life) return WaitForSingleObject(g.appPoke, ms) == WAIT_OBJECT_0 ? 0 : TRANS_REPLY_TIMEOUT;
   HANDLE both[2] = {g.appPoke, g.life}; /* an answer that came wins */
-  DWORD w = WaitForMultipleObjects(2, both, FALSE, CHANNEL_REPLY_TIMEOUT);
+  DWORD w = WaitForMultipleObjects(2, both, FALSE, ms);
   if (w == WAIT_OBJECT_0) return 0;
   if (w == WAIT_OBJECT_0 + 1 || w == WAIT_ABANDONED_0 + 1) {
     ReleaseMutex(g.life);
@@ -168,6 +169,12 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
     if (w == WAIT_ABANDONED) ReleaseMutex(g.lock);
     return FAIL(TRANS_LOCK_TIMEOUT);
   }
+  /* A reply signal that nobody collected (its application died after its
+   * request had been answered) would otherwise pass for the answer to this
+   * request before the driver has even seen it. While this process holds the
+   * lock no answer to it can be on its way, so a signal now is stale. */
+  WaitForSingleObject(g.appPoke, 0);
+  g.sentCode = code;
   g.block->code = code;
   g.block->replyWanted = replyWanted ? 1u : 0u;
   g.block->length = length;
@@ -176,11 +183,27 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
   if (!replyWanted) {
     /* The driver copies the request and signals at once; go on either way,
      * unless it has died. */
-    int rc = WaitAnswer();
+    int rc = WaitSignal(CHANNEL_REPLY_TIMEOUT);
     ReleaseMutex(g.lock);
     if (rc == TRANS_NO_DRIVER) return FAIL(rc);
   }
   return 0;
+}
+
+/* The driver's answer always overwrites the code word with its status, 1 or
+ * negative. A positive request code still there means that the signal was not
+ * this request's answer (a late one of an earlier exchange): wait on for the
+ * real one in the time that is left. */
+static int WaitForAnswer(void) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD spent = GetTickCount() - start;
+    if (spent >= CHANNEL_REPLY_TIMEOUT) return TRANS_REPLY_TIMEOUT;
+    int rc = WaitSignal(CHANNEL_REPLY_TIMEOUT - spent);
+    if (rc != 0) return rc; /* no answer in time, or the driver died */
+    int32_t status = *(volatile int32_t *)&g.block->code;
+    if (status == 1 || status < 0 || status != g.sentCode) return 0;
+  }
 }
 
 int AppMmapReceive(void *buffer, int32_t capacity) {
@@ -189,7 +212,7 @@ int AppMmapReceive(void *buffer, int32_t capacity) {
   int waited;
   if (DriverGone()) {
     result = FAIL(TRANS_NO_DRIVER);
-  } else if ((waited = WaitAnswer()) != 0) {
+  } else if ((waited = WaitForAnswer()) != 0) {
     result = FAIL(waited);
   } else {
     int32_t status = g.block->code;
