@@ -55,7 +55,12 @@ TEST_F(Service, ServedCodesAndTheirReplies) {
       {"version 1.0", REQ_VERSION, Args().Word(1).Word(0).data, 1, {0}, 4},
       {"version 2.0", REQ_VERSION, Args().Word(2).Word(0).data, 1, {-1}, 4},
       {"device count", REQ_GET_NUM_DEVICES, {}, 1, {1}, 4},
-      {"port of device 0", REQ_GET_DEVICE_PORT, Args().Word(0).data, 1, {GI_NO_ERROR, 0, 1, 63}, 272},
+      {"port of device 0",
+       REQ_GET_DEVICE_PORT,
+       Args().Word(0).data,
+       1,
+       {GI_NO_ERROR, 0, GI_TYPE_QUORVANEL_2200, GI_CLASS_QUORVANEL_BALL},
+       272},
       {"port of device 1", REQ_GET_DEVICE_PORT, Args().Word(1).data, 1, {GI_BAD_ID}, 272},
       {"driver", REQ_GET_DRIVER_INFO, {}, 1, {GI_NO_ERROR, 8, 0, 15}, 272},
       {"105", REQ_UNSUPPORTED_105, {}, 1, {GI_UNSUPPORTED}, 4},
@@ -186,7 +191,7 @@ TEST_F(Service, OpenBeepsAndClosesWithItsHandleRequests) {
   GiDeviceInfo d;
   WireDecodeDeviceInfo(&info.data[WIRE_RECORD], &d);
   EXPECT_EQ(info.Word(0), GI_NO_ERROR);
-  EXPECT_EQ(d.deviceType, 1);
+  EXPECT_EQ(d.deviceType, GI_TYPE_QUORVANEL_2200);
   EXPECT_EQ(d.numButtons, 9);
   EXPECT_EQ(d.numDegrees, 6);
   EXPECT_NE(d.canBeep, 0);
@@ -243,7 +248,7 @@ TEST_F(Service, OpenFailuresGiveTheirQueueBack) {
       {"no such device", 3, GI_EVENT_MODE, 0xFF, GI_BAD_ID},
       {"poll mode", 0, GI_POLL_MODE, 0xFF, GI_UNSUPPORTED},
       {"mode 7", 0, 7, 0xFF, GI_BAD_VALUE},
-      {"a mask of the Stick only", -1, GI_EVENT_MODE, 0x08, GI_FAILED},
+      {"a mask of the Stick only", -1, GI_EVENT_MODE, 1u << GI_TYPE_QUORVANEL_STICK, GI_FAILED},
   };
   int32_t slot = 0;
   for (const Case &c : cases) {

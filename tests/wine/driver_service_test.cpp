@@ -202,6 +202,25 @@ TEST_F(DriverService, HandleRequestsOnAnOpenAndAClosedHandle) {
   DestroyWindow(w);
 }
 
+// Handle values come from the system's generator: two opens in a row give
+// values that are neither small counters nor neighbours (random values fail
+// this about once in a billion runs).
+TEST_F(DriverService, HandleValuesAreNotCounters) {
+  HWND w = RawMakeWindow("service-values");
+  RawOpen a = RawOpenDevice(w), b = RawOpenDevice(w);
+  ASSERT_EQ(a.status, 0);
+  ASSERT_EQ(b.status, 0);
+  uint32_t va = (uint32_t)a.handle, vb = (uint32_t)b.handle;
+  EXPECT_NE(va, vb);
+  EXPECT_GT(va > vb ? va - vb : vb - va, 1u) << va << " " << vb;
+  EXPECT_GT(va | vb, 0xFFFFu) << va << " " << vb;
+  // A neighbour of a value names no handle.
+  std::vector<uint8_t> r;
+  ASSERT_EQ(RawCall(REQ_GET_UI_MODE, RawRequest().Word((int32_t)(va + 1)), true, &r), 8);
+  EXPECT_EQ(RawWord(r, 0), GI_BAD_HANDLE);
+  DestroyWindow(w);
+}
+
 TEST_F(DriverService, OpenArgumentsAndShortOpen) {
   HWND w = RawMakeWindow("service-open");
   // Data that stop inside the type mask: -13 and no queue made, so the next
