@@ -155,30 +155,31 @@ TEST_F(JetDemo, SettingsDialogCommandsChangeTheSettingsAndBeep) {
     int id;
     int item;
     int64_t value;
-    int checkedId;  // the box that shows it, or 0
+    int box;  // the check box that shows it
+    bool checked;
     bool beeps;
   } steps[] = {
-      {IDC_JET_TRANSLATION, JETQ_TRANSLATION_ON, 0, IDC_JET_TRANSLATION, false},
-      {IDC_JET_ROTATION, JETQ_TRANSLATION_ON, 1, IDC_JET_TRANSLATION, false},  // never both off
-      {IDC_JET_ROTATION, JETQ_ROTATION_ON, 1, IDC_JET_ROTATION, true},
-      {IDC_JET_SINGLE_AXIS, JETQ_SINGLE_AXIS, 1, IDC_JET_SINGLE_AXIS, true},
-      {IDC_JET_KEEP_IN_VIEW, JETQ_KEEP_IN_VIEW, 0, IDC_JET_KEEP_IN_VIEW, false},
-      {IDC_JET_SNAP_TO_GRID, JETQ_SNAP_TO_GRID, 0, IDC_JET_SNAP_TO_GRID, false},
-      {IDC_JET_EXCLUSIVE_GRAB, JETQ_GRAB_MODE, JET_EXCLUSIVE_GRAB, IDC_JET_EXCLUSIVE_GRAB, true},
-      {IDC_JET_DEFAULT_GRAB, JETQ_GRAB_MODE, JET_DEFAULT_GRAB, IDC_JET_DEFAULT_GRAB, true},
-      {IDC_JET_NO_GRAB, JETQ_GRAB_MODE, JET_NO_GRAB, IDC_JET_NO_GRAB, true},
-      {IDC_JET_DEFAULTS, JETQ_SNAP_TO_GRID, 1, IDC_JET_SNAP_TO_GRID, true},
+      {IDC_JET_TRANSLATION, JETQ_TRANSLATION_ON, 0, IDC_JET_TRANSLATION, false, false},
+      {IDC_JET_ROTATION, JETQ_TRANSLATION_ON, 1, IDC_JET_TRANSLATION, true, false},  // never both off
+      {IDC_JET_ROTATION, JETQ_ROTATION_ON, 1, IDC_JET_ROTATION, true, true},
+      {IDC_JET_SINGLE_AXIS, JETQ_SINGLE_AXIS, 1, IDC_JET_SINGLE_AXIS, true, true},
+      {IDC_JET_KEEP_IN_VIEW, JETQ_KEEP_IN_VIEW, 0, IDC_JET_KEEP_IN_VIEW, false, false},
+      {IDC_JET_SNAP_TO_GRID, JETQ_SNAP_TO_GRID, 0, IDC_JET_SNAP_TO_GRID, false, false},
+      {IDC_JET_EXCLUSIVE_GRAB, JETQ_GRAB_MODE, JET_EXCLUSIVE_GRAB, IDC_JET_EXCLUSIVE_GRAB, true, true},
+      {IDC_JET_DEFAULT_GRAB, JETQ_GRAB_MODE, JET_DEFAULT_GRAB, IDC_JET_DEFAULT_GRAB, true, true},
+      {IDC_JET_NO_GRAB, JETQ_GRAB_MODE, JET_NO_GRAB, IDC_JET_NO_GRAB, true, true},
+      {IDC_JET_DEFAULTS, JETQ_SNAP_TO_GRID, 1, IDC_JET_SNAP_TO_GRID, true, true},
   };
   size_t beeps = 0;
   for (const Step &s : steps) {
     SCOPED_TRACE(testing::Message() << "control " << s.id);
     JetUiClick(settings, s.id);
     EXPECT_EQ(JetUiQuery(main, s.item), s.value);
-    if (s.checkedId) {
-      EXPECT_EQ(JetUiChecked(settings, s.checkedId), s.value != 0);
-    }
+    EXPECT_EQ(JetUiChecked(settings, s.box), s.checked);
     beeps += s.beeps;
   }
+  for (int other : {IDC_JET_EXCLUSIVE_GRAB, IDC_JET_DEFAULT_GRAB})
+    EXPECT_FALSE(JetUiChecked(settings, other));
   EXPECT_TRUE(JetUiChecked(settings, IDC_JET_KEEP_IN_VIEW)) << "Restore Defaults";
   EXPECT_FALSE(JetUiChecked(settings, IDC_JET_SINGLE_AXIS));
 
@@ -243,12 +244,6 @@ TEST_F(JetDemo, ControllerButtonsActByTheTableAndButton31ResetsOnRelease) {
   EXPECT_TRUE(GyxWaitFor([&] { return JetUiScrollPos(settings, IDC_JET_SENSITIVITY) == 3; }, 2000));
   EXPECT_EQ(LogOf(1), std::vector<std::string>{"BcC\\r"});
 
-  // Button 8 rezeros after its beep.
-  Sim(1, "clear");
-  Sim(1, "press 8");
-  Sim(1, "release 8");
-  EXPECT_EQ(LogOf(2), (std::vector<std::string>{"BcC\\r", "Z\\r"}));
-
   // Button 31 (the 2200's ninth): nothing on the press, the reset on the release.
   Sim(1, "move 3000 1000 0 0 0 2000 every=50");
   ASSERT_TRUE(GyxWaitFor([&] { return !ViewIsStart(); }, 10000));
@@ -287,10 +282,10 @@ TEST_F(JetDemo, MouseButtonsChooseTheModeAndThePictureShowsIt) {
     ASSERT_TRUE(WaitQuery(JETQ_FRAMES, frames + 1, true));
     const JetUiPixels p = Settled();
     if (c.blue)
-      EXPECT_GT(JetUiCount(p, kBlue), 50);
+      EXPECT_GT(JetUiCount(p, kBlue), 20);
     else
       EXPECT_EQ(JetUiCount(p, kBlue), 0);
-    EXPECT_EQ(JetUiCount(p, kRed) > 50, c.blue != 0) << "the red x arrow";
+    EXPECT_EQ(JetUiCount(p, kRed) > 20, c.blue != 0) << "the red x arrow";
     // The cross-hair's vertical line: x = 400 from y = 342 to 457.
     EXPECT_EQ(p.At(400, 350) == kGreen && p.At(400, 450) == kGreen, c.crossHair);
   }
@@ -307,8 +302,10 @@ TEST_F(JetDemo, ShiftIsHeldAndDSwitchesDoubleBuffering) {
   ASSERT_TRUE(WaitQuery(JETQ_DOUBLE_BUFFER, 0));
   // Straight into the window, the picture is the same.
   const JetUiPixels buffered = Settled();
-  InvalidateRect(main, nullptr, FALSE);
+  // Restore Defaults changes nothing that shows, and asks for a redraw. Posted,
+  // the click goes through the demo's message loop as a user's does.
   const int64_t frames = JetUiQuery(main, JETQ_FRAMES);
+  PostMessageA(GetDlgItem(settings, IDC_JET_DEFAULTS), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitQuery(JETQ_FRAMES, frames + 1, true));
   const JetUiPixels direct = Settled();
   EXPECT_EQ(JetUiDiffer(buffered, direct), 0);

@@ -86,8 +86,11 @@ std::vector<std::string> JetUiComboLines(HWND dialog, int id) {
   std::vector<std::string> lines;
   const LRESULT n = SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {
-    char text[512] = {};
-    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    // The wide form: Wine hands another process the A form's text as UTF-16.
+    wchar_t wide[512] = {};
+    char text[1024] = {};
+    SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     lines.push_back(text);
   }
   return lines;
