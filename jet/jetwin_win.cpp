@@ -48,8 +48,11 @@ void CloseMain() {
 LRESULT CALLBACK JetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:
+      // Not passed on: after EndPaint the default procedure has nothing left
+      // to paint, and under Wine its second BeginPaint/EndPaint pair costs
+      // about as much as drawing the whole frame.
       JetPaint(window, &gJet);
-      break;
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
