@@ -16,8 +16,8 @@ bash scripts/setup.sh || exit 1
 
 # shellcheck source=scripts/wineenv.sh
 source scripts/wineenv.sh
-gyx_wine_up || exit 1
 export GYX_MODEM_SHIM=${GYX_MODEM_SHIM:-$root/build/native/tools/modemshim/libgyxmodem.so}
+gyx_wine_up || exit 1
 work=$GYX_RUN_DIR/jetdocs
 mkdir -p "$work"
 simpid=
@@ -87,18 +87,20 @@ say "zero"
 sleep 1
 shot "$out/jet-pointer.png"
 
-# A flight in object mode: back to the left button, then a slow roll and turn.
-click 1 400 300
+# A flight in object mode: the controller's ninth button resets the view (the
+# pivot back at the jet's centre, object mode), then a slow roll and turn.
+say "press 9"
+say "release 9"
 sleep 0.5
-echo "move 0 0 0 1200 2000 700 every=40 count=250" >&7
+echo "move 0 0 0 450 700 220 every=40 count=900" >&7  # ~36 s: a capture takes about a second
 replies=$((replies + 1))
 sleep 0.5
-for i in $(seq -w 1 30); do
+for i in $(seq -w 1 32); do
   import -window root "$work/frame-$i.png"
 done
 say "zero" >/dev/null
 for f in "$work"/frame-*.png; do
   convert "$f" -crop "$((dlgw + 800))x800+$dx+$dy" +repage -resize 50% "${f%.png}-small.png"
 done
-convert -delay 15 -loop 0 "$work"/frame-*-small.png -layers Optimize "$out/jet-flight.gif"
+convert -delay 20 -loop 0 "$work"/frame-*-small.png -layers Optimize "$out/jet-flight.gif"
 echo "jetdocs: wrote $out/jet-object.png jet-axes.png jet-pointer.png jet-flight.gif"
