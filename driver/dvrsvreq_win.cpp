@@ -12,13 +12,13 @@
 #include "dvrsvreq.h"
 #include "gyxextrn.h"
 #include "lib/reqcodes.h"
-#include "reqargs.h"
+#include "lib/wire.h"
 #include "ui.h"
 
-typedef void (*ReqHandler)(ReqArgs *args, uint8_t *reply);
+typedef void (*ReqHandler)(WireReader *args, uint8_t *reply);
 
 static void Reply(uint8_t *reply, const int32_t *words, int count) {
-  for (int i = 0; i < count; i++) ReqPutWord(reply + 4 * i, words[i]);
+  for (int i = 0; i < count; i++) WirePut32(reply + 4 * i, (uint32_t)words[i]);
   DvrMmapReply(4 * count);
 }
 
@@ -42,20 +42,20 @@ static int AnyHandleOpen(void) {
   return 0;
 }
 
-static void HandleTransportInfo(ReqArgs *, uint8_t *reply) {
+static void HandleTransportInfo(WireReader *, uint8_t *reply) {
   const int32_t words[2] = {CHANNEL_MAX_REQUEST, CHANNEL_RING_SIZE};
   Reply(reply, words, 2);
 }
 
-static void HandleVersion(ReqArgs *a, uint8_t *reply) {
+static void HandleVersion(WireReader *a, uint8_t *reply) {
   int32_t major, minor;
-  if (!ReqArgWord(a, &major) || !ReqArgWord(a, &minor)) return ReplyShort();
+  if (!WireReadWord(a, &major) || !WireReadWord(a, &minor)) return ReplyShort();
   ReplyWord(reply, (major == REQ_PROTOCOL_MAJOR && minor == REQ_PROTOCOL_MINOR) ? 0 : -1);
 }
 
-static void HandleShutdown(ReqArgs *a, uint8_t *reply) {
+static void HandleShutdown(WireReader *a, uint8_t *reply) {
   int32_t force;
-  if (!ReqArgWord(a, &force)) return ReplyShort();
+  if (!WireReadWord(a, &force)) return ReplyShort();
   if (!force) {
     DvrPruneHandles();
     if (AnyHandleOpen()) return ReplyWord(reply, -1);
@@ -64,62 +64,59 @@ static void HandleShutdown(ReqArgs *a, uint8_t *reply) {
   ReplyWord(reply, 0);
 }
 
-static void HandleNumDevices(ReqArgs *, uint8_t *reply) {
+static void HandleNumDevices(WireReader *, uint8_t *reply) {
   ReplyWord(reply, dvr::GiGetNumDevices());
 }
 
-static void HandleDevicePort(ReqArgs *a, uint8_t *reply) {
+static void HandleDevicePort(WireReader *a, uint8_t *reply) {
   int32_t id;
-  if (!ReqArgWord(a, &id)) return ReplyShort();
+  if (!WireReadWord(a, &id)) return ReplyShort();
   GiPortInfo info;
   memset(&info, 0, sizeof info);
-  ReqPutWord(reply, dvr::GiGetDevicePort(id, &info));
+  WirePut32(reply, (uint32_t)dvr::GiGetDevicePort(id, &info));
   memcpy(reply + 4, &info, sizeof info);
   DvrMmapReply(4 + (int32_t)sizeof info);
 }
 
-static void HandleDriverInfo(ReqArgs *, uint8_t *reply) {
+static void HandleDriverInfo(WireReader *, uint8_t *reply) {
   GiDriverInfo info;
   memset(&info, 0, sizeof info);
-  ReqPutWord(reply, dvr::GiGetDriverInfo(&info));
+  WirePut32(reply, (uint32_t)dvr::GiGetDriverInfo(&info));
   memcpy(reply + 4, &info, sizeof info);
   DvrMmapReply(4 + (int32_t)sizeof info);
 }
 
-static void HandleUnsupported(ReqArgs *, uint8_t *reply) {
+static void HandleUnsupported(WireReader *, uint8_t *reply) {
   ReplyWord(reply, GI_UNSUPPORTED);
 }
 
-static void HandleIgnored(ReqArgs *, uint8_t *) {}
+static void HandleIgnored(WireReader *, uint8_t *) {}
 
-static void HandleGetDataMode(ReqArgs *a, uint8_t *reply) {
+static void HandleGetDataMode(WireReader *a, uint8_t *reply) {
   int32_t id, mode = 0;
-  if (!ReqArgWord(a, &id)) return ReplyShort();
+  if (!WireReadWord(a, &id)) return ReplyShort();
   const int32_t words[2] = {dvr::GiGetDataMode(id, &mode), mode};
   Reply(reply, words, 2);
 }
 
-static void HandleSetDataMode(ReqArgs *a, uint8_t *) {
+static void HandleSetDataMode(WireReader *a, uint8_t *) {
   int32_t id, mode;
-  if (!ReqArgWord(a, &id) || !ReqArgWord(a, &mode)) return;
+  if (!WireReadWord(a, &id) || !WireReadWord(a, &mode)) return;
   dvr::GiSetDataMode(id, mode);
 }
 
-static void HandleOpen(ReqArgs *a, uint8_t *reply) {
-  int32_t n, id, maskPresent, mode, window, reserved, eventMask;
-  const uint8_t *name, *maskBytes = NULL;
-  if (!ReqArgWord(a, &n) || !ReqArgBytes(a, n, &name) || !ReqArgWord(a, &id) || !ReqArgWord(a, &maskPresent))
-    return ReplyShort();
-  if (maskPresent && !ReqArgBytes(a, 8, &maskBytes)) return ReplyShort();
-  if (!ReqArgWord(a, &mode) || !ReqArgWord(a, &window) || !ReqArgWord(a, &reserved) ||
-      !ReqArgWord(a, &eventMask))
-    return ReplyShort();
+static void HandleOpen(WireReader *a, uint8_t *reply) {
+  WireOpenRequest req;
+  if (!WireDecodeOpen(a->data, a->length, &req)) return ReplyShort();
+  int32_t window = (int32_t)req.window, id = req.deviceId, mode = req.mode;
+  uint32_t eventMask = req.eventMask;
   /* The name is kept only as far as the request carries it. */
   char nameCopy[CHANNEL_MAX_REQUEST + 1];
-  memcpy(nameCopy, name, (size_t)n);
-  nameCopy[n] = '\0';
+  memcpy(nameCopy, req.name, (size_t)req.nameSize);
+  nameCopy[req.nameSize] = '\0';
   GiTypeMask mask;
-  if (maskBytes) memcpy(mask.bits, maskBytes, sizeof mask.bits);
+  memcpy(mask.bits, req.mask, sizeof mask.bits);
+  const uint8_t *maskBytes = req.maskPresent ? mask.bits : NULL;
 
   QueueLink *queue = DvrMmapCreateQueue(WindowOf(window));
   if (!queue) {
@@ -146,24 +143,25 @@ static DvrHandle *OpenHandle(int32_t value) {
   return DvrHandleFind((uint32_t)value);
 }
 
-static void HandleClose(ReqArgs *a, uint8_t *) {
+static void HandleClose(WireReader *a, uint8_t *) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return;
+  if (!WireReadWord(a, &value)) return;
   DvrHandle *h = OpenHandle(value);
   if (h) DvrCloseHandle(h);
 }
 
-static void HandleWrite(ReqArgs *a, uint8_t *) {
+static void HandleWrite(WireReader *a, uint8_t *) {
   int32_t value, n;
   const uint8_t *bytes;
-  if (!ReqArgWord(a, &value) || !ReqArgWord(a, &n) || !ReqArgBytes(a, n, &bytes)) return;
+  if (!WireReadWord(a, &value) || !WireReadWord(a, &n) || !WireReadBytes(a, n, &bytes)) return;
   if (OpenHandle(value)) dvr::GiWriteDevice((uint32_t)value, bytes, n);
 }
 
-static void HandleConverse(ReqArgs *a, uint8_t *reply) {
+static void HandleConverse(WireReader *a, uint8_t *reply) {
   int32_t value, n, capacity;
   const uint8_t *bytes;
-  if (!ReqArgWord(a, &value) || !ReqArgWord(a, &n) || !ReqArgBytes(a, n, &bytes) || !ReqArgWord(a, &capacity))
+  if (!WireReadWord(a, &value) || !WireReadWord(a, &n) || !WireReadBytes(a, n, &bytes) ||
+      !WireReadWord(a, &capacity))
     return ReplyShort();
   int32_t status, length = 0;
   if (!OpenHandle(value))
@@ -176,67 +174,67 @@ static void HandleConverse(ReqArgs *a, uint8_t *reply) {
   Reply(reply, words, 3);
 }
 
-static void HandleBeep(ReqArgs *a, uint8_t *) {
+static void HandleBeep(WireReader *a, uint8_t *) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return;
+  if (!WireReadWord(a, &value)) return;
   /* At most 14 characters, and never past the request's end even when the
    * sender left out the NUL. */
   char pattern[15];
   int32_t avail = a->length - a->used;
   int32_t take = avail < 14 ? avail : 14;
   const uint8_t *p;
-  if (!ReqArgBytes(a, take, &p)) return;
+  if (!WireReadBytes(a, take, &p)) return;
   memcpy(pattern, p, (size_t)take);
   pattern[take] = '\0';
   if (OpenHandle(value)) dvr::GiBeep((uint32_t)value, pattern);
 }
 
-static void HandleRezero(ReqArgs *a, uint8_t *) {
+static void HandleRezero(WireReader *a, uint8_t *) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return;
+  if (!WireReadWord(a, &value)) return;
   if (OpenHandle(value)) dvr::GiRezero((uint32_t)value);
 }
 
-static void HandleGrab(ReqArgs *a, uint8_t *reply) {
+static void HandleGrab(WireReader *a, uint8_t *reply) {
   int32_t value, grab;
-  if (!ReqArgWord(a, &value) || !ReqArgWord(a, &grab)) return ReplyShort();
+  if (!WireReadWord(a, &value) || !WireReadWord(a, &grab)) return ReplyShort();
   ReplyWord(reply, OpenHandle(value) ? dvr::GiGrabDevice((uint32_t)value, grab) : GI_BAD_HANDLE);
 }
 
-static void HandleRelease(ReqArgs *a, uint8_t *) {
+static void HandleRelease(WireReader *a, uint8_t *) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return;
+  if (!WireReadWord(a, &value)) return;
   if (OpenHandle(value)) dvr::GiReleaseDevice((uint32_t)value);
 }
 
-static void HandleDeviceInfo(ReqArgs *a, uint8_t *reply) {
+static void HandleDeviceInfo(WireReader *a, uint8_t *reply) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return ReplyShort();
+  if (!WireReadWord(a, &value)) return ReplyShort();
   GiDeviceInfo info;
   memset(&info, 0, sizeof info);
   int32_t status = OpenHandle(value) ? dvr::GiGetDeviceInfo((uint32_t)value, &info) : GI_BAD_HANDLE;
-  ReqPutWord(reply, status);
+  WirePut32(reply, (uint32_t)status);
   memcpy(reply + 4, &info, sizeof info);
   DvrMmapReply(4 + (int32_t)sizeof info);
 }
 
-static void HandleGetUiMode(ReqArgs *a, uint8_t *reply) {
+static void HandleGetUiMode(WireReader *a, uint8_t *reply) {
   int32_t value, mode = 0;
-  if (!ReqArgWord(a, &value)) return ReplyShort();
+  if (!WireReadWord(a, &value)) return ReplyShort();
   int32_t status = OpenHandle(value) ? dvr::GiGetUiMode((uint32_t)value, &mode) : GI_BAD_HANDLE;
   const int32_t words[2] = {status, mode};
   Reply(reply, words, 2);
 }
 
-static void HandleSetUiMode(ReqArgs *a, uint8_t *) {
+static void HandleSetUiMode(WireReader *a, uint8_t *) {
   int32_t value, mode;
-  if (!ReqArgWord(a, &value) || !ReqArgWord(a, &mode)) return;
+  if (!WireReadWord(a, &value) || !WireReadWord(a, &mode)) return;
   if (OpenHandle(value)) dvr::GiSetUiMode((uint32_t)value, mode);
 }
 
-static void HandleResetQueue(ReqArgs *a, uint8_t *reply) {
+static void HandleResetQueue(WireReader *a, uint8_t *reply) {
   int32_t value;
-  if (!ReqArgWord(a, &value)) return ReplyShort();
+  if (!WireReadWord(a, &value)) return ReplyShort();
   DvrHandle *h = OpenHandle(value);
   uint16_t seq = h ? DvrMmapResetQueue(h->queue) : 0;
   reply[0] = (uint8_t)seq;
@@ -312,8 +310,8 @@ void DvrServeRequest(void) {
     ReplyShort(); /* the block held an impossible length */
   } else {
     if (code == REQ_OPEN) DvrPruneHandles();
-    ReqArgs args;
-    ReqArgsInit(&args, data, length);
+    WireReader args;
+    WireReaderInit(&args, data, length);
     handler(&args, DvrMmapReplyData());
   }
   if (DvrMmapReplyPending()) DvrMmapReply(GiLogError(__FILE__, __LINE__, TRANS_NO_REPLY_GIVEN));

@@ -22,7 +22,7 @@ static int FilterButtons(UdDevice *dev, GiEvent *ev) {
     if (ev->pressed & menu) UiToggleSettings();
     RemoveBits(ev, menu);
   }
-  if ((ev->pressed & 1u) && dev->model && dev->model->type == 1) UiRezero(dev);
+  if ((ev->pressed & 1u) && dev->model && dev->model->rezeroButton) UiRezero(dev);
   RemoveBits(ev, 1u);
   if (ev->pressed == 0 && ev->released == 0) {
     if (ev->type == GI_BUTTON_EVENT) return 0;

@@ -7,13 +7,11 @@
 #include "gistate.h"
 #include "reqcodes.h"
 
-#define BEEP_PATTERN_MAX 14
-
 /* A request of the handle's driver value and optional further words. */
 static int32_t Command(GiHandle handle, int32_t code, const int32_t *words, int count) {
   uint8_t arg[12];
-  AppPutWord(arg, handle->driverHandle);
-  for (int i = 0; i < count; i++) AppPutWord(arg + 4 + 4 * i, (uint32_t)words[i]);
+  WirePut32(arg, handle->driverHandle);
+  for (int i = 0; i < count; i++) WirePut32(arg + 4 + 4 * i, (uint32_t)words[i]);
   int32_t rc = AppRequest(code, arg, 4 + 4 * count);
   GiLastError = rc;
   return rc;
@@ -23,10 +21,10 @@ int32_t GiBeep(GiHandle handle, const char *pattern) {
   int32_t code = GiCheckListed(handle, __FILE__, __LINE__);
   if (code != GI_NO_ERROR) return code;
   if (!pattern) GI_RETURN(GI_BAD_VALUE);
-  uint8_t arg[4 + BEEP_PATTERN_MAX + 1];
+  uint8_t arg[4 + WIRE_BEEP_PATTERN_SIZE];
   memset(arg, 0, sizeof arg);
-  AppPutWord(arg, handle->driverHandle);
-  size_t n = strnlen(pattern, BEEP_PATTERN_MAX);
+  WirePut32(arg, handle->driverHandle);
+  size_t n = strnlen(pattern, WIRE_BEEP_PATTERN_MAX);
   memcpy(arg + 4, pattern, n);
   int32_t rc = AppRequest(REQ_BEEP, arg, sizeof arg);
   GiLastError = rc;
@@ -48,15 +46,15 @@ int32_t GiReleaseDevice(GiHandle handle) {
 int32_t GiGrabDevice(GiHandle handle, int32_t grab) {
   int32_t code = GiCheckListed(handle, __FILE__, __LINE__);
   if (code != GI_NO_ERROR) return code;
-  uint8_t arg[8], reply[4];
-  AppPutWord(arg, handle->driverHandle);
-  AppPutWord(arg + 4, (uint32_t)grab);
+  uint8_t arg[8], reply[WIRE_WORD_REPLY];
+  WirePut32(arg, handle->driverHandle);
+  WirePut32(arg + 4, (uint32_t)grab);
   int32_t rc = AppRequestReply(REQ_GRAB, arg, sizeof arg, reply, sizeof reply);
   if (rc != GI_NO_ERROR) {
     GiLastError = rc;
     return rc;
   }
-  GI_RETURN((int32_t)AppGetWord(reply));
+  GI_RETURN((int32_t)WireGet32(reply + WIRE_STATUS));
 }
 
 int32_t GiSetUiMode(GiHandle handle, int32_t mode) {

@@ -19,15 +19,15 @@ int32_t GiInitialize(void) {
     return code;
   }
 
-  uint8_t version[8], reply[4];
-  AppPutWord(version, REQ_PROTOCOL_MAJOR);
-  AppPutWord(version + 4, REQ_PROTOCOL_MINOR);
+  uint8_t version[8], reply[WIRE_WORD_REPLY];
+  WirePut32(version, REQ_PROTOCOL_MAJOR);
+  WirePut32(version + 4, REQ_PROTOCOL_MINOR);
   code = AppRequestReply(REQ_VERSION, version, sizeof version, reply, sizeof reply);
-  if (code == GI_NO_ERROR && AppGetWord(reply) != 0) code = GiLogError(__FILE__, __LINE__, GI_WRONG_DRIVER);
+  if (code == GI_NO_ERROR && WireGet32(reply) != 0) code = GiLogError(__FILE__, __LINE__, GI_WRONG_DRIVER);
   int32_t count = -1;
   if (code == GI_NO_ERROR) code = AppRequestReply(REQ_GET_NUM_DEVICES, NULL, 0, reply, sizeof reply);
   if (code == GI_NO_ERROR) {
-    count = (int32_t)AppGetWord(reply);
+    count = (int32_t)WireGet32(reply);
     /* A negative count would read as "not initialised" while attached. */
     if (count < 0) code = GiLogError(__FILE__, __LINE__, GI_INTERNAL_ERROR);
   }
@@ -53,7 +53,7 @@ void GiTerminate(void) {
     h->pair.queue = NULL;
     if (gGiDriverLoss == GI_LOSS_NONE) {
       uint8_t arg[4];
-      AppPutWord(arg, h->driverHandle);
+      WirePut32(arg, h->driverHandle);
       AppRequest(REQ_CLOSE, arg, sizeof arg);
     }
     if (gGiDriverLoss == GI_LOSS_TEARING_DOWN) {

@@ -9,10 +9,9 @@
 
 #include "appmmap.h"
 #include "gyrantrix.h"
+#include "reqcodes.h"
 #include "ring.h"
-
-/* Request code of the attach handshake (the driver answers limits). */
-#define REQ_TRANSPORT_INFO_CODE 2
+#include "wire.h"
 
 static struct {
   int attached;
@@ -93,21 +92,23 @@ int AppMmapAttach(void) {
   {
     /* Until the driver tells its limits, only requests without data go. */
     g.maxRequest = 0;
-    int32_t info[2] = {0, 0};
-    status = AppMmapSend(REQ_TRANSPORT_INFO_CODE, NULL, 0, 1);
+    uint8_t info[WIRE_TRANSPORT_REPLY];
+    status = AppMmapSend(REQ_TRANSPORT_INFO, NULL, 0, 1);
     if (status != 0) goto fail;
     int n = AppMmapReceive(info, sizeof info);
     if (n < 0) {
       status = n;
       goto fail;
     }
-    if (n != (int)sizeof info || info[0] < 0 || info[0] > CHANNEL_MAX_REQUEST ||
-        info[1] <= RING_RECORD_HEADER || info[1] > CHANNEL_RING_SIZE) {
+    int32_t maxRequest = (int32_t)WireGet32(info + WIRE_TRANSPORT_MAX_REQUEST);
+    int32_t ringSize = (int32_t)WireGet32(info + WIRE_TRANSPORT_RING_SIZE);
+    if (n != (int)sizeof info || maxRequest < 0 || maxRequest > CHANNEL_MAX_REQUEST ||
+        ringSize <= RING_RECORD_HEADER || ringSize > CHANNEL_RING_SIZE) {
       status = FAIL(TRANS_LENGTH);
       goto fail;
     }
-    g.maxRequest = info[0];
-    g.ringSize = info[1];
+    g.maxRequest = maxRequest;
+    g.ringSize = ringSize;
   }
   g.queues = NULL;
   g.attached = 1;

@@ -8,9 +8,11 @@
 #include "gistate.h"
 #include "reqcodes.h"
 
-/* Bits of the device types and classes that can be opened: 1, 2, 3, 62, 63. */
+/* The device types and classes an application may open: the Lumeqaro's
+ * (its type and class) are not among them. */
 static int Openable(int bit) {
-  return bit == 1 || bit == 2 || bit == 3 || bit == 62 || bit == 63;
+  return bit == GI_TYPE_QUORVANEL_2200 || bit == GI_TYPE_QUORVANEL_3200 || bit == GI_TYPE_QUORVANEL_STICK ||
+         bit == GI_CLASS_QUORVANEL_STICK || bit == GI_CLASS_QUORVANEL_BALL;
 }
 
 /* Reduces the mask in place; 1 when a bit is left. */
@@ -29,23 +31,8 @@ static int ReduceMask(GiTypeMask *mask) {
 /* The driver keeps no handle the application will not use. */
 static void ForgetDriverHandle(uint32_t driverHandle) {
   uint8_t arg[4];
-  AppPutWord(arg, driverHandle);
+  WirePut32(arg, driverHandle);
   AppRequest(REQ_CLOSE, arg, sizeof arg);
-}
-
-int32_t AppEncodeOpen(uint8_t *req, const char *name, int32_t nameSize, int32_t deviceId,
-                      const GiTypeMask *mask, int32_t mode, const GiOpenData *data, uint32_t eventMask) {
-  uint8_t *p = req;
-  AppPutWord(p, (uint32_t)nameSize), p += 4;
-  memcpy(p, name, (size_t)nameSize), p += nameSize;
-  AppPutWord(p, (uint32_t)deviceId), p += 4;
-  AppPutWord(p, 1), p += 4;
-  memcpy(p, mask->bits, sizeof mask->bits), p += sizeof mask->bits;
-  AppPutWord(p, (uint32_t)mode), p += 4;
-  AppPutWord(p, data->window), p += 4;
-  AppPutWord(p, data->reserved), p += 4;
-  AppPutWord(p, eventMask), p += 4;
-  return (int32_t)(p - req);
 }
 
 GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t mode, GiOpenData *data) {
@@ -64,9 +51,10 @@ GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t
   }
   const int32_t nameSize = (int32_t)nameLen + 1;
   GiHandle h = (GiHandle)calloc(1, sizeof *h);
-  uint8_t *req = (uint8_t *)malloc((size_t)nameSize + 36);
+  uint8_t *req = (uint8_t *)malloc((size_t)nameSize + WIRE_OPEN_FIXED);
   GiTypeMask all;
-  uint8_t reply[20];
+  uint8_t reply[WIRE_OPEN_REPLY];
+  WireOpenReply opened;
   int32_t code = GI_NO_ERROR;
   uint32_t driverHandle = 0;
   QueueLink *queue = NULL;
@@ -83,16 +71,26 @@ GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t
     goto fail;
   }
   {
-    int32_t length =
-        AppEncodeOpen(req, appName, nameSize, deviceId, mask, mode, data, 31); /* all five types */
+    WireOpenRequest open;
+    open.name = (const uint8_t *)appName;
+    open.nameSize = nameSize;
+    open.deviceId = deviceId;
+    open.maskPresent = 1; /* always sent, so the driver never guesses */
+    memcpy(open.mask, mask->bits, sizeof open.mask);
+    open.mode = mode;
+    open.window = data->window;
+    open.reserved = data->reserved;
+    open.eventMask = WIRE_ALL_EVENT_TYPES;
+    int32_t length = WireEncodeOpen(req, nameSize + WIRE_OPEN_FIXED, &open);
     code = AppRequestReply(REQ_OPEN, req, length, reply, sizeof reply);
   }
   if (code != GI_NO_ERROR) {
     GiLastError = code;
     goto fail;
   }
-  driverHandle = AppGetWord(reply + 4);
-  code = (int32_t)AppGetWord(reply);
+  WireDecodeOpenReply(reply, &opened);
+  driverHandle = opened.handle;
+  code = opened.status;
   if (code != GI_NO_ERROR) {
     code = GiStore(__FILE__, __LINE__, code);
     goto fail;
@@ -101,15 +99,15 @@ GiHandle GiOpen(const char *appName, int32_t deviceId, GiTypeMask *mask, int32_t
     code = GiStore(__FILE__, __LINE__, GI_FAILED);
     goto fail;
   }
-  queue = AppMmapOpenQueue((int32_t)AppGetWord(reply + 12));
+  queue = AppMmapOpenQueue(opened.slot);
   if (!queue) {
     code = GiStore(__FILE__, __LINE__, GI_FAILED);
     goto fail;
   }
   h->magic = GI_HANDLE_LIVE;
   h->driverHandle = driverHandle;
-  h->deviceId = (int32_t)AppGetWord(reply + 8);
-  h->message = AppGetWord(reply + 16);
+  h->deviceId = opened.deviceId;
+  h->message = opened.message;
   h->mode = mode;
   /* Window handles are 32-bit values that sign-extend to the pointer. */
   h->pair.window = (void *)(intptr_t)(int32_t)data->window;

@@ -17,15 +17,15 @@ void AppDriverLost(void) {
 /* Empties the queue in the driver and remembers the number of its reset
  * notice: every message up to it names a record the reset has thrown away. */
 static int ResetQueue(GiHandle h) {
-  uint8_t arg[4], reply[2];
-  AppPutWord(arg, h->driverHandle);
+  uint8_t arg[4], reply[WIRE_RESET_REPLY];
+  WirePut32(arg, h->driverHandle);
   int32_t code = AppRequestReply(REQ_RESET_QUEUE, arg, sizeof arg, reply, sizeof reply);
   if (code == GI_NO_DRIVER) {
     AppDriverLost();
     return APPTRANS_GONE;
   }
   if (code == GI_NO_ERROR) {
-    uint16_t seq = (uint16_t)(reply[0] | reply[1] << 8);
+    uint16_t seq = WireGet16(reply + WIRE_RESET_SEQUENCE);
     if (seq != 0) h->lastSeq = seq;
   }
   return APPTRANS_SKIP;

@@ -11,6 +11,8 @@
 
 #include <stdint.h>
 
+#include "gitypes.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

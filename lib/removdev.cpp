@@ -13,7 +13,7 @@ int32_t GiClose(GiHandle handle) {
   handle->pair.queue = NULL;
   GiEndMotion(handle);
   uint8_t arg[4];
-  AppPutWord(arg, handle->driverHandle);
+  WirePut32(arg, handle->driverHandle);
   /* No answer awaited; a failure is logged by the request and the handle
    * is gone on this side either way. */
   AppRequest(REQ_CLOSE, arg, sizeof arg);

@@ -7,24 +7,14 @@
 #include "udmodel.h"
 #include "udsystem.h"
 
-/* The protocol family of a model type; null for a type without one. */
-static const UdOps *ProtocolOf(int32_t type) {
-  switch (type) {
-    case 1:
-    case 2:
-      return &udQuorvanelOps;
-    default:
-      return NULL;
-  }
-}
-
 int32_t UdOpenDevice(UdDevice *dev) {
   if (dev == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
   /* Opening twice would leak the port the first open holds. */
   if (dev->ops != NULL) return UD_FAIL(UD_BAD_ARGUMENT);
-  const UdOps *ops = ProtocolOf(dev->type);
-  if (ops == NULL) return UD_FAIL(UD_NO_DEVICE);
+  const UdModel *known = UdKnownModel(dev->type, dev->variant);
+  if (known == NULL || known->ops == NULL) return UD_FAIL(UD_NO_DEVICE);
   if (dev->model == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
+  const UdOps *ops = known->ops;
   int32_t result = ops->open(dev);
   if (result != UD_OK) return result; /* the protocol logged it */
   dev->ops = ops;
@@ -93,6 +83,17 @@ int32_t UdButtonDelta(UdDevice *dev, GiEvent *ev) {
   ev->pressed = current & ~ev->last;
   dev->lastButtons = current;
   return UD_OK;
+}
+
+uint32_t UdRemapButtons(const UdModel *model, uint32_t raw) {
+  uint32_t common = 0;
+  if (model == NULL) return 0;
+  for (int32_t i = 0; i < model->buttonMapCount && i < UD_MAX_BUTTON_BITS; i++) {
+    const UdButtonBit *b = &model->buttonMap[i];
+    if (b->raw >= 0 && b->raw < 32 && b->common >= 0 && b->common < 32 && (raw >> b->raw & 1u))
+      common |= 1u << b->common;
+  }
+  return common;
 }
 
 /* ---- Operations every model answers alike -------------------------------- */

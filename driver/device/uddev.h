@@ -38,11 +38,35 @@ enum {
   UD_PERIOD_MS = 50         /* period reported by getPeriod and given to made-up zero events */
 };
 
-/* One row of the model table. */
+typedef struct UdDevice UdDevice;
+typedef struct UdOps UdOps;
+
+/* A model's identification: the probe bytes it answers, the prefix its reply
+ * starts with, and how many bytes of reply (prefix included) go into ident. */
+typedef struct UdProbe {
+  const uint8_t *probe;
+  int32_t probeLength;
+  const char *prefix;
+  int32_t replyLength; /* at most UD_IDENT_SIZE - 1 */
+  int32_t strip7;      /* 1: bit 7 of every received byte is removed */
+} UdProbe;
+
+/* One button of the cooked layout: the device's raw bit and the common bit
+ * it becomes. Raw bits without an entry are dropped. */
+typedef struct UdButtonBit {
+  int8_t raw;
+  int8_t common;
+} UdButtonBit;
+
+enum { UD_MAX_BUTTON_BITS = 16 };
+
+/* One row of the model table: everything the driver knows about a model.
+ * The rows live in udtable.cpp, the one place that names models; code
+ * elsewhere reads the facts from the device's row. */
 typedef struct UdModel {
-  int32_t type;        /* model type code, stored in device records */
+  int32_t type;        /* model type code (GI_TYPE_...), stored in device records */
   int32_t variant;     /* 0 in every row; type and variant together select the row */
-  int32_t deviceClass; /* class code; type masks may select a class */
+  int32_t deviceClass; /* class code (GI_CLASS_...); type masks may select a class */
   int32_t numButtons;
   int32_t numDegrees;
   int32_t canBeep;         /* 1 when the model has a beeper */
@@ -53,15 +77,25 @@ typedef struct UdModel {
   int32_t stopBits;   /* 2 two stop bits, anything else one */
   int32_t dtrControl; /* 1 DTR raised while the port is open, else low */
   int32_t rtsControl; /* 1 RTS raised while the port is open, else low */
+
+  const UdOps *ops; /* the model's protocol; installed when a device opens */
+  UdProbe ident;    /* how the device is identified */
+  /* Digits the firmware reports after "2." (the ball models share one probe
+   * and tell themselves apart by it); null: any reply with the prefix. */
+  const char *firmwareDigits;
+  UdButtonBit buttonMap[UD_MAX_BUTTON_BITS]; /* cooked button layout */
+  int32_t buttonMapCount;
+  /* 1: the button that arrives as common bit 0 rezeros the device; on every
+   * other model that bit is only removed before delivery. */
+  int32_t rezeroButton;
 } UdModel;
 
-typedef struct UdDevice UdDevice;
 struct DvrHandle; /* the request service's record of an open handle */
 
 /* Operations of one model. Each model file fills one const table with every
  * entry (an operation the model lacks answers UD_UNSUPPORTED); a device holds
  * a pointer to its model's table while it is open. */
-typedef struct UdOps {
+struct UdOps {
   /* Identify the device on its port and set it up: UD_OK, UD_PORT_ERROR, or
    * UD_NO_DEVICE (port closed again). */
   int32_t (*open)(UdDevice *dev);
@@ -82,7 +116,7 @@ typedef struct UdOps {
   int32_t (*getPeriod)(UdDevice *dev, int32_t *period);
   int32_t (*getDataMode)(UdDevice *dev, int32_t *mode);
   int32_t (*setDataMode)(UdDevice *dev, int32_t mode);
-} UdOps;
+};
 
 /* One configured controller. Records live in a static table of four for the
  * whole run, so everything in them (the port state included) stays valid
@@ -154,6 +188,9 @@ int32_t UdModelCount(void);
 const UdModel *UdModelAt(int32_t i);
 /* The loaded row with this type and variant, or null. */
 const UdModel *UdFindModel(int32_t type, int32_t variant);
+/* The row of the constant table with this type and variant, or null (type
+ * 4, for one, names no model). Needs no loaded table. */
+const UdModel *UdKnownModel(int32_t type, int32_t variant);
 /* The row of the constant table whose name equals name without regard to
  * case (whole string), or null. Needs no loaded table. */
 const UdModel *UdModelByName(const char *name);
@@ -203,6 +240,9 @@ int32_t UdSetDataMode(UdDevice *dev, int32_t mode);
  * last = the device's lastButtons, pressed = current & ~last,
  * released = last & ~current; then lastButtons = current. 0 or UD_BAD_ARGUMENT. */
 int32_t UdButtonDelta(UdDevice *dev, GiEvent *ev);
+
+/* The cooked button mask of raw device bits by the model's layout. */
+uint32_t UdRemapButtons(const UdModel *model, uint32_t raw);
 
 /* Empties the receive buffer and the parser's state around it (the
  * dropped-byte count stays). */

@@ -12,17 +12,12 @@
 enum {
   CR = 0x0D,
   CARET = 0x5E,
-  QV_REPLY_LENGTH = 46,
   QV_FIRMWARE_DIGIT = 21, /* first digit after "2." in the reply */
   QV_INIT_PAUSE_MS = 1000,
   QV_RESET_PAUSE_MS = 3000,
   QV_MOTION_LENGTH = 16, /* "D", period, six axes, CR */
   QV_BUTTON_LENGTH = 4   /* "K", two mask bytes, CR */
 };
-
-static const uint8_t kProbeBytes[] = {'h', 'v', CR};
-static const UdProbe kProbe = {kProbeBytes, (int32_t)sizeof kProbeBytes, "HvFirmware version 2.",
-                               QV_REPLY_LENGTH, 0};
 
 /* The set-up commands, one write each. "FT" and "FR" travel together in one
  * 8-byte write. */
@@ -43,14 +38,6 @@ static const struct {
     {kInitFtFr, sizeof kInitFtFr}, {kInitP, sizeof kInitP},   {kInitMssv, sizeof kInitMssv},
     {kRezero, sizeof kRezero},
 };
-
-/* Cooked-mode button layout: raw bit -> common bit; raw bits not listed drop. */
-typedef struct {
-  int8_t raw;
-  int8_t common;
-} BitMap;
-static const BitMap kMap2200[] = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {8, 5}, {9, 6}, {10, 7}, {11, 0}, {12, 31}};
-static const BitMap kMap3200[] = {{13, 0}, {5, 30}, {4, 31}};
 
 /* ---- Commands ------------------------------------------------------------ */
 
@@ -108,13 +95,6 @@ static int32_t Signed16(uint8_t high, uint8_t low) {
   return (int16_t)(uint16_t)((high << 8) | low);
 }
 
-static uint32_t Remap(const BitMap *map, size_t n, uint32_t raw) {
-  uint32_t common = 0;
-  for (size_t i = 0; i < n; i++)
-    if (raw & (1u << map[i].raw)) common |= 1u << map[i].common;
-  return common;
-}
-
 /* Interprets one decoded packet; UD_PACKET_EVENT with ev filled (buttons
  * already in the device's data mode), or UD_PACKET_SKIPPED. */
 static int32_t Interpret(const UdDevice *dev, const uint8_t *d, int32_t length, GiEvent *ev) {
@@ -140,8 +120,7 @@ static int32_t Interpret(const UdDevice *dev, const uint8_t *d, int32_t length, 
       ev->type = GI_BUTTON_EVENT;
       if (dev->dataMode == 1) {
         uint32_t raw = (uint32_t)d[1] << 8 | d[2];
-        ev->current = dev->type == 2 ? Remap(kMap3200, sizeof kMap3200 / sizeof kMap3200[0], raw)
-                                     : Remap(kMap2200, sizeof kMap2200 / sizeof kMap2200[0], raw);
+        ev->current = UdRemapButtons(dev->model, raw);
       } else {
         /* Raw mode: the bytes as the device sends them, each taken as signed. */
         ev->current = (uint32_t)((int32_t)(int8_t)d[1] * 256 | (int32_t)(int8_t)d[2]);
@@ -252,15 +231,14 @@ static void Finish(UdDevice *dev, GiEvent *ev) {
 /* ---- Operations ---------------------------------------------------------- */
 
 static int32_t QvOpen(UdDevice *dev) {
-  if (dev == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
-  int32_t result = UdIdentify(dev, &kProbe);
+  if (dev == NULL || dev->model == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
+  int32_t result = UdIdentify(dev, &dev->model->ident);
   if (result != UD_OK) return result;
 
   /* Both ball models answer the same probe; the firmware digit tells them apart. */
-  int digit = (unsigned char)dev->ident[QV_FIRMWARE_DIGIT] - '0';
-  int accepted = dev->type == 2 ? (digit == 3 || digit == 6 || digit == 9)
-                                : (digit >= 0 && digit <= 8 && digit != 3 && digit != 6);
-  if (!accepted) {
+  const char *digits = dev->model->firmwareDigits;
+  char digit = dev->ident[QV_FIRMWARE_DIGIT];
+  if (digits != NULL && (digit == '\0' || strchr(digits, digit) == NULL)) {
     UdComClose(dev);
     return UD_FAIL(UD_NO_DEVICE);
   }

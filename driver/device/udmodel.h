@@ -1,6 +1,6 @@
-/* udmodel.h — what the model files (uddevqv, and the other protocols) share:
+/* udmodel.h — what the protocol files (uddevqv, uddevqs, uddevlq) share:
  * the common identification procedure, the operations every model answers
- * the same way, and each model's operations table. Not for callers outside
+ * the same way, and each protocol's operations table. Not for callers outside
  * the device layer: they use uddev.h. */
 #ifndef GYX_UDMODEL_H
 #define GYX_UDMODEL_H
@@ -8,16 +8,6 @@
 #include <stdint.h>
 
 #include "uddev.h"
-
-/* A model's identification: probe bytes, the reply prefix to look for, and
- * how many bytes of reply (prefix included) go into ident. */
-typedef struct UdProbe {
-  const uint8_t *probe;
-  int32_t probeLength;
-  const char *prefix;
-  int32_t replyLength; /* at most UD_IDENT_SIZE - 1 */
-  int32_t strip7;      /* 1: bit 7 of every received byte is removed */
-} UdProbe;
 
 enum {
   UD_IDENT_ATTEMPTS = 7,
@@ -39,7 +29,7 @@ int32_t UdOpGetPeriod(UdDevice *dev, int32_t *period); /* UD_PERIOD_MS */
 int32_t UdOpGetDataMode(UdDevice *dev, int32_t *mode); /* dataMode */
 int32_t UdOpSetDataMode(UdDevice *dev, int32_t mode);  /* sets dataMode */
 
-/* The operations of each model family. */
-extern const UdOps udQuorvanelOps; /* types 1 and 2 (uddevqv) */
+/* The operations of each protocol; the model table (udtable) names them. */
+extern const UdOps udQuorvanelOps; /* the ball models, 2200 and 3200 (uddevqv) */
 
 #endif

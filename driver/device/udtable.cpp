@@ -5,15 +5,105 @@
 #include <string.h>
 
 #include "iniparse.h"
+#include "udmodel.h"
 #include "udextern.h"
 #include "udsystem.h"
 
-/* The supported models. The loaded table is a private copy of these rows. */
+/* Identification probes. The Quorvanel Stick's is "hv" in that model's
+ * command encoding (bit 7 and checksum); the Lumeqaro's is plain text. */
+static const uint8_t kQuorvanelProbe[] = {'h', 'v', 0x0D};
+static const uint8_t kStickProbe[] = {0x68, 0xF6, 0x9E, 0x0D};
+static const uint8_t kLumeqaroProbe[] = {'?', 0x0D};
+
+/* Every port runs at 9600 baud, 8 data bits, no parity, one stop bit, DTR
+ * and RTS raised. */
+#define UD_SERIAL_9600_8N1 \
+  .baudRate = 9600, .dataBits = 8, .parity = 0, .stopBits = 1, .dtrControl = 1, .rtsControl = 1
+
+/* The supported models: the one place that says what each model is. The
+ * loaded table is a private copy of these rows. */
 static const UdModel kModelRows[] = {
-    {1, 0, 63, 9, 6, 1, "Quorvanel 2200", 9600, 8, 0, 1, 1, 1},
-    {2, 0, 63, 2, 6, 1, "Quorvanel 3200", 9600, 8, 0, 1, 1, 1},
-    {3, 0, 62, 2, 6, 1, "Quorvanel Stick", 9600, 8, 0, 1, 1, 1},
-    {5, 0, 61, 6, 6, 0, "Lumeqaro 700", 9600, 8, 0, 1, 1, 1},
+    {
+        .type = GI_TYPE_QUORVANEL_2200,
+        .variant = 0,
+        .deviceClass = GI_CLASS_QUORVANEL_BALL,
+        .numButtons = 9,
+        .numDegrees = 6,
+        .canBeep = 1,
+        .name = "Quorvanel 2200",
+        UD_SERIAL_9600_8N1,
+        .ops = &udQuorvanelOps,
+        .ident = {.probe = kQuorvanelProbe,
+                  .probeLength = sizeof kQuorvanelProbe,
+                  .prefix = "HvFirmware version 2.",
+                  .replyLength = 46,
+                  .strip7 = 0},
+        .firmwareDigits = "0124578",
+        /* buttons 1-4, 5-7, the rezero button, and the ninth as the right button */
+        .buttonMap = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {8, 5}, {9, 6}, {10, 7}, {11, 0}, {12, 31}},
+        .buttonMapCount = 9,
+        .rezeroButton = 1,
+    },
+    {
+        .type = GI_TYPE_QUORVANEL_3200,
+        .variant = 0,
+        .deviceClass = GI_CLASS_QUORVANEL_BALL,
+        .numButtons = 2,
+        .numDegrees = 6,
+        .canBeep = 1,
+        .name = "Quorvanel 3200",
+        UD_SERIAL_9600_8N1,
+        .ops = &udQuorvanelOps,
+        .ident = {.probe = kQuorvanelProbe,
+                  .probeLength = sizeof kQuorvanelProbe,
+                  .prefix = "HvFirmware version 2.",
+                  .replyLength = 46,
+                  .strip7 = 0},
+        .firmwareDigits = "369",
+        .buttonMap = {{13, 0}, {5, 30}, {4, 31}}, /* left 30, right 31 */
+        .buttonMapCount = 3,
+        .rezeroButton = 0,
+    },
+    {
+        .type = GI_TYPE_QUORVANEL_STICK,
+        .variant = 0,
+        .deviceClass = GI_CLASS_QUORVANEL_STICK,
+        .numButtons = 2,
+        .numDegrees = 6,
+        .canBeep = 1,
+        .name = "Quorvanel Stick",
+        UD_SERIAL_9600_8N1,
+        .ops = NULL, /* no protocol yet */
+        .ident = {.probe = kStickProbe,
+                  .probeLength = sizeof kStickProbe,
+                  .prefix = "HvV3",
+                  .replyLength = 17,
+                  .strip7 = 1},
+        .firmwareDigits = NULL,
+        .buttonMap = {{1, 30}, {0, 31}, {6, 0}}, /* left 30, right 31 */
+        .buttonMapCount = 3,
+        .rezeroButton = 0,
+    },
+    {
+        .type = GI_TYPE_LUMEQARO_700,
+        .variant = 0,
+        .deviceClass = GI_CLASS_LUMEQARO,
+        .numButtons = 6,
+        .numDegrees = 6,
+        .canBeep = 0,
+        .name = "Lumeqaro 700",
+        UD_SERIAL_9600_8N1,
+        .ops = NULL, /* no protocol yet */
+        .ident = {.probe = kLumeqaroProbe,
+                  .probeLength = sizeof kLumeqaroProbe,
+                  .prefix = "!1 Quorvanel (R) V4.",
+                  .replyLength = 52,
+                  .strip7 = 1},
+        .firmwareDigits = NULL,
+        .buttonMap = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 0}}, /* buttons 1-6 */
+        .buttonMapCount = 7,
+        .rezeroButton = 0,
+    },
 };
 enum { NUM_MODEL_ROWS = (int)(sizeof kModelRows / sizeof kModelRows[0]) };
 
@@ -66,6 +156,12 @@ const UdModel *UdModelAt(int32_t i) {
 const UdModel *UdFindModel(int32_t type, int32_t variant) {
   for (int32_t i = 0; gUdModels != NULL && i < gUdModelCount; i++)
     if (gUdModels[i].type == type && gUdModels[i].variant == variant) return &gUdModels[i];
+  return NULL;
+}
+
+const UdModel *UdKnownModel(int32_t type, int32_t variant) {
+  for (int i = 0; i < NUM_MODEL_ROWS; i++)
+    if (kModelRows[i].type == type && kModelRows[i].variant == variant) return &kModelRows[i];
   return NULL;
 }
 

@@ -1,5 +1,5 @@
-// The driver's portable service logic: argument parsing by running total,
-// the delivery policy at the ring's edge, and the motion filter.
+// The driver's portable service logic: the delivery policy at the ring's
+// edge, and the motion filter.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +7,6 @@
 
 #include "driver/deliver.h"
 #include "driver/device/uddev.h"
-#include "driver/reqargs.h"
 #include "driver/ui.h"
 
 // The settings side's actions, recorded instead of performed.
@@ -24,60 +23,6 @@ void *UiSettingsWindow(void) {
 }
 
 namespace {
-
-std::vector<uint8_t> Words(std::initializer_list<int32_t> ws) {
-  std::vector<uint8_t> out(ws.size() * 4);
-  size_t i = 0;
-  for (int32_t w : ws) ReqPutWord(&out[4 * i++], w);
-  return out;
-}
-
-TEST(ReqArgs, ReadsWordsUntilTheLengthRunsOut) {
-  auto data = Words({7, -2, 99});
-  ReqArgs a;
-  ReqArgsInit(&a, data.data(), 8);  // the third word lies outside the request
-  int32_t v = 0;
-  EXPECT_TRUE(ReqArgWord(&a, &v));
-  EXPECT_EQ(v, 7);
-  EXPECT_TRUE(ReqArgWord(&a, &v));
-  EXPECT_EQ(v, -2);
-  EXPECT_FALSE(ReqArgWord(&a, &v));
-  EXPECT_EQ(v, -2);
-  EXPECT_FALSE(a.ok);
-}
-
-TEST(ReqArgs, ByteCountsCountTowardsTheTotal) {
-  struct Case {
-    int32_t length, count;
-    bool ok;
-  };
-  const Case cases[] = {{12, 8, true}, {12, 9, false}, {12, -1, false}, {4, 0, true}, {0, 0, true}};
-  for (const Case &c : cases) {
-    std::vector<uint8_t> data(16, 0);
-    ReqArgs a;
-    ReqArgsInit(&a, data.data(), c.length);
-    int32_t n;
-    const uint8_t *p = nullptr;
-    bool ok = (c.length < 4 || ReqArgWord(&a, &n)) && ReqArgBytes(&a, c.count, &p);
-    EXPECT_EQ(ok, c.ok) << c.length << "/" << c.count;
-  }
-}
-
-TEST(ReqArgs, OpenRequestStoppingInsideTheTypeMaskIsShort) {
-  // n, name, device id, mask-present, then only 4 of the mask's 8 bytes.
-  std::vector<uint8_t> req = Words({4});
-  const char name[4] = {'a', 'p', 'p', 0};
-  req.insert(req.end(), name, name + 4);
-  auto rest = Words({-1, 1, 0x7fffffff});
-  req.insert(req.end(), rest.begin(), rest.end());
-  ReqArgs a;
-  ReqArgsInit(&a, req.data(), (int32_t)req.size());
-  int32_t n, id, present;
-  const uint8_t *nm, *mask;
-  ASSERT_TRUE(ReqArgWord(&a, &n) && ReqArgBytes(&a, n, &nm) && ReqArgWord(&a, &id) &&
-              ReqArgWord(&a, &present));
-  EXPECT_FALSE(ReqArgBytes(&a, 8, &mask));
-}
 
 TEST(Deliver, PolicyAtTheRingsEdge) {
   // Free space as DvrMmapQueueFree reports it: raw free less 4 per reserved header.

@@ -23,6 +23,7 @@
 #include "lib/reqcodes.h"
 #include "lib/ring.h"
 #include "lib/seqnum.h"
+#include "lib/wire.h"
 
 namespace fake {
 
@@ -31,9 +32,7 @@ struct Request {
   std::vector<uint8_t> data;
   int replyWanted;
   int32_t Word(size_t i) const {
-    int32_t v = 0;
-    if (4 * i + 4 <= data.size()) std::memcpy(&v, data.data() + 4 * i, 4);
-    return v;
+    return 4 * i + 4 <= data.size() ? (int32_t)WireGet32(data.data() + 4 * i) : 0;
   }
 };
 
@@ -47,16 +46,29 @@ inline Reply Words(std::initializer_list<int32_t> words) {
   Reply r;
   for (int32_t w : words) {
     uint8_t b[4];
-    std::memcpy(b, &w, 4);
+    WirePut32(b, (uint32_t)w);
     r.data.insert(r.data.end(), b, b + 4);
   }
   return r;
 }
 
-inline Reply StatusAnd(int32_t status, const void *record, size_t size) {
+// A status word and a query record, as the driver encodes them.
+inline Reply StatusAnd(int32_t status, const GiPortInfo &p) {
   Reply r = Words({status});
-  const uint8_t *p = static_cast<const uint8_t *>(record);
-  r.data.insert(r.data.end(), p, p + size);
+  r.data.resize(WIRE_PORT_REPLY);
+  WireEncodePortInfo(r.data.data() + WIRE_RECORD, &p);
+  return r;
+}
+inline Reply StatusAnd(int32_t status, const GiDriverInfo &d) {
+  Reply r = Words({status});
+  r.data.resize(WIRE_DRIVER_REPLY);
+  WireEncodeDriverInfo(r.data.data() + WIRE_RECORD, &d);
+  return r;
+}
+inline Reply StatusAnd(int32_t status, const GiDeviceInfo &d) {
+  Reply r = Words({status});
+  r.data.resize(WIRE_DEVICE_INFO_REPLY);
+  WireEncodeDeviceInfo(r.data.data() + WIRE_RECORD, &d);
   return r;
 }
 
@@ -140,7 +152,7 @@ inline Reply DefaultServe(const Request &r) {
       p.deviceClass = 63;
       std::strcpy(p.typeName, "Quorvanel 2200");
       std::strcpy(p.portName, "COM1:");
-      return StatusAnd(0, &p, sizeof p);
+      return StatusAnd(0, p);
     }
     case REQ_GET_DRIVER_INFO: {
       GiDriverInfo d;
@@ -149,7 +161,7 @@ inline Reply DefaultServe(const Request &r) {
       d.build = 15;
       std::strcpy(d.version, "Gyrantrix Driver version 8.0");
       std::strcpy(d.date, "January 31, 1997");
-      return StatusAnd(0, &d, sizeof d);
+      return StatusAnd(0, d);
     }
     case REQ_GET_DEVICE_INFO: {
       if (!FindOpened((uint32_t)r.Word(0))) return Words({GI_BAD_HANDLE});
@@ -160,23 +172,23 @@ inline Reply DefaultServe(const Request &r) {
       d.numDegrees = 6;
       d.canBeep = 1;
       std::strcpy(d.firmware, "fake firmware");
-      return StatusAnd(0, &d, sizeof d);
+      return StatusAnd(0, d);
     }
     case REQ_OPEN: {
-      int32_t n = r.Word(0);
+      WireOpenRequest open;
+      if (!WireDecodeOpen(r.data.data(), (int32_t)r.data.size(), &open)) return Reply{TRANS_LENGTH, {}};
       auto o = std::make_unique<Opened>();
-      size_t at = 4 + (size_t)n;
-      int32_t id, window;
-      std::memcpy(&id, r.data.data() + at, 4);
-      std::memcpy(&window, r.data.data() + at + 8 + 8 + 4, 4);
       o->handle = s.nextHandle++;
-      o->deviceId = id < 0 ? 0 : id;
+      o->deviceId = open.deviceId < 0 ? 0 : open.deviceId;
       o->slot = s.nextSlot++;
       o->message = 0xC100 + (uint32_t)o->deviceId;
-      o->window = (void *)(intptr_t)window;
+      o->window = (void *)(intptr_t)(int32_t)open.window;
       o->queue = std::make_unique<EventQueue>();
       std::memset(o->queue.get(), 0, sizeof(EventQueue));
-      Reply rep = Words({0, (int32_t)o->handle, o->deviceId, o->slot, (int32_t)o->message});
+      Reply rep;
+      rep.data.resize(WIRE_OPEN_REPLY);
+      const WireOpenReply reply = {0, o->handle, o->deviceId, o->slot, o->message};
+      WireEncodeOpenReply(rep.data.data(), &reply);
       s.opened.push_back(std::move(o));
       return rep;
     }
@@ -184,13 +196,15 @@ inline Reply DefaultServe(const Request &r) {
       return Words({0});
     case REQ_RESET_QUEUE: {
       Opened *o = FindOpened((uint32_t)r.Word(0));
-      if (!o) return Reply{1, {0, 0}};
+      if (!o) return Reply{1, std::vector<uint8_t>(WIRE_RESET_REPLY, 0)};
       o->queue->readOffset = 0;
       o->queue->writeOffset = 0;
       uint16_t seq = o->nextSeq;
       o->nextSeq = SeqNext(seq);
       s.messages.push_back({o->window, o->message, (uint32_t)o->slot, NoticeParam(NOTICE_QUEUE_RESET, seq)});
-      return Reply{1, {(uint8_t)(seq & 0xFF), (uint8_t)(seq >> 8)}};
+      Reply rep{1, std::vector<uint8_t>(WIRE_RESET_REPLY)};
+      WirePut16(rep.data.data() + WIRE_RESET_SEQUENCE, seq);
+      return rep;
     }
     default:
       return Reply{TRANS_UNKNOWN_CODE, {}};

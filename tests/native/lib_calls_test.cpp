@@ -208,9 +208,9 @@ TEST_F(LibCalls, OpenReducesTheCallersMaskInPlace) {
   const uint8_t want[8] = {0x02, 0, 0, 0, 0, 0, 0, 0x40};
   EXPECT_EQ(std::memcmp(mask.bits, want, 8), 0);
   const std::vector<uint8_t> d = fake::Sent(REQ_OPEN)[0].data;
-  int32_t id;
-  std::memcpy(&id, d.data() + 4 + 2, 4);  // behind the length and "x"
-  EXPECT_EQ(id, -1);                      // "any device" travels as -1
+  WireOpenRequest open;
+  ASSERT_TRUE(WireDecodeOpen(d.data(), (int32_t)d.size(), &open));
+  EXPECT_EQ(open.deviceId, -1);  // "any device" travels as -1
 }
 
 TEST_F(LibCalls, OpenWithOnlyUnopenableTypesNeverAsks) {
@@ -254,7 +254,7 @@ TEST_F(LibCalls, OpenFailures) {
     std::vector<fake::Request> closes = fake::Sent(REQ_CLOSE);
     EXPECT_EQ(closes.size(), c.closes ? 1u : 0u) << c.what;
     if (c.closes && !closes.empty()) {
-      EXPECT_EQ(closes[0].Word(0), reply.data[4] | reply.data[5] << 8) << c.what;
+      EXPECT_EQ((uint32_t)closes[0].Word(0), WireGet32(reply.data.data() + WIRE_OPEN_HANDLE)) << c.what;
       EXPECT_EQ(closes[0].replyWanted, 0) << c.what;
     }
     EXPECT_EQ(gGiHandles, nullptr) << c.what;
@@ -358,7 +358,7 @@ TEST_F(LibCalls, DevicePortChecksTheIdAndCopiesOnlyAWholeReply) {
   const Case cases[] = {
       {"271 bytes", shortReply, GI_INTERNAL_ERROR},
       {"status only", fake::Words({0}), GI_INTERNAL_ERROR},
-      {"driver's bad ID", fake::StatusAnd(GI_BAD_ID, &before, sizeof before), GI_BAD_ID},
+      {"driver's bad ID", fake::StatusAnd(GI_BAD_ID, before), GI_BAD_ID},
       {"no reply in time", fake::Reply{TRANS_REPLY_TIMEOUT, {}}, GI_DRIVER_NOT_RESPONDING},
   };
   for (const Case &c : cases) {

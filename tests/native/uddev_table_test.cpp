@@ -62,11 +62,15 @@ TEST_F(DeviceTable, ModelTableRowsAndLifetime) {
   struct Row {
     int32_t type, deviceClass, buttons, beep;
     const char *name;
-  } rows[] = {{1, 63, 9, 1, "Quorvanel 2200"},
-              {2, 63, 2, 1, "Quorvanel 3200"},
-              {3, 62, 2, 1, "Quorvanel Stick"},
-              {5, 61, 6, 0, "Lumeqaro 700"}};
+    const char *prefix;
+    int32_t replyLength, strip7;
+    std::string probe;
+  } rows[] = {{1, 63, 9, 1, "Quorvanel 2200", "HvFirmware version 2.", 46, 0, "hv\r"},
+              {2, 63, 2, 1, "Quorvanel 3200", "HvFirmware version 2.", 46, 0, "hv\r"},
+              {3, 62, 2, 1, "Quorvanel Stick", "HvV3", 17, 1, "\x68\xF6\x9E\r"},
+              {5, 61, 6, 0, "Lumeqaro 700", "!1 Quorvanel (R) V4.", 52, 1, "?\r"}};
   for (int i = 0; i < 4; i++) {
+    SCOPED_TRACE(rows[i].name);
     const UdModel *m = UdModelAt(i);
     ASSERT_NE(nullptr, m);
     EXPECT_EQ(rows[i].type, m->type);
@@ -78,14 +82,64 @@ TEST_F(DeviceTable, ModelTableRowsAndLifetime) {
     EXPECT_STREQ(rows[i].name, m->name);
     EXPECT_EQ(9600, m->baudRate);
     EXPECT_EQ(8, m->dataBits);
+    EXPECT_EQ(0, m->parity);
+    EXPECT_EQ(1, m->stopBits);
     EXPECT_EQ(1, m->dtrControl);
     EXPECT_EQ(1, m->rtsControl);
+    EXPECT_STREQ(rows[i].prefix, m->ident.prefix);
+    EXPECT_EQ(rows[i].replyLength, m->ident.replyLength);
+    EXPECT_EQ(rows[i].strip7, m->ident.strip7);
+    EXPECT_EQ(rows[i].probe, std::string((const char *)m->ident.probe, (size_t)m->ident.probeLength));
+    EXPECT_EQ(UdKnownModel(m->type, 0)->ops, m->ops) << "the loaded row is a copy of the constant one";
   }
   EXPECT_EQ(nullptr, UdFindModel(4, 0));
   EXPECT_EQ(nullptr, UdFindModel(1, 1));
+  EXPECT_EQ(nullptr, UdKnownModel(4, 0));
   UdFreeModels();
   EXPECT_EQ(-1, UdModelCount());
   EXPECT_EQ(nullptr, UdModelAt(0));
+}
+
+TEST_F(DeviceTable, EveryProtocolTableIsCompleteAndOnlyThe2200RezerosByButton) {
+  for (int32_t type :
+       {GI_TYPE_QUORVANEL_2200, GI_TYPE_QUORVANEL_3200, GI_TYPE_QUORVANEL_STICK, GI_TYPE_LUMEQARO_700}) {
+    const UdModel *m = UdKnownModel(type, 0);
+    ASSERT_NE(nullptr, m) << type;
+    EXPECT_EQ(type == GI_TYPE_QUORVANEL_2200, m->rezeroButton != 0) << type;
+    EXPECT_LE(m->buttonMapCount, UD_MAX_BUTTON_BITS);
+    if (m->ops == nullptr) continue; /* a model whose protocol has not been built */
+    const UdOps *o = m->ops;
+    EXPECT_TRUE(o->open && o->close && o->parse && o->beep && o->reset && o->rezero && o->write &&
+                o->getPeriod && o->getDataMode && o->setDataMode)
+        << "type " << type << ": no operation may be left empty";
+  }
+}
+
+TEST_F(DeviceTable, CookedButtonLayoutOfEveryModel) {
+  struct Case {
+    int32_t type;
+    uint32_t raw, common;
+  } cases[] = {
+      {GI_TYPE_QUORVANEL_2200, 0x000F, 0x1E},
+      {GI_TYPE_QUORVANEL_2200, 0x0700, 0xE0},
+      {GI_TYPE_QUORVANEL_2200, 0x0800, 0x1},
+      {GI_TYPE_QUORVANEL_2200, 0x1000, 0x80000000u},
+      {GI_TYPE_QUORVANEL_2200, 0xE0F0, 0x0},
+      {GI_TYPE_QUORVANEL_3200, 0x0030, 0xC0000000u},
+      {GI_TYPE_QUORVANEL_3200, 0x2000, 0x1},
+      {GI_TYPE_QUORVANEL_3200, 0x000F, 0x0},
+      {GI_TYPE_QUORVANEL_STICK, 0x01, 0x80000000u},
+      {GI_TYPE_QUORVANEL_STICK, 0x02, 0x40000000u},
+      {GI_TYPE_QUORVANEL_STICK, 0x40, 0x1},
+      {GI_TYPE_QUORVANEL_STICK, 0x3C, 0x0},
+      {GI_TYPE_LUMEQARO_700, 0x3F, 0x7E},
+      {GI_TYPE_LUMEQARO_700, 0x41, 0x3},
+      {GI_TYPE_LUMEQARO_700, 0x80, 0x0},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(c.common, UdRemapButtons(UdKnownModel(c.type, 0), c.raw))
+        << "type " << c.type << " raw " << std::hex << c.raw;
+  EXPECT_EQ(0u, UdRemapButtons(nullptr, 0xFFFF));
 }
 
 TEST_F(DeviceTable, ModelNamesMatchWithoutCaseButWhole) {

@@ -16,11 +16,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "driver/reqargs.h"
-#include "lib/appgi.h"
 #include "lib/appmmap.h"
 #include "lib/gyrantrix.h"
 #include "lib/reqcodes.h"
+#include "lib/wire.h"
 
 static FILE *gLog;
 static QueueLink *gQueue;
@@ -52,7 +51,7 @@ static int Flag(int argc, char **argv, const char *name) {
 /* Sends a request with word arguments; with a reply, reads it into reply. */
 static int Request(int32_t code, const int32_t *words, int n, void *reply, int capacity) {
   uint8_t data[64];
-  for (int i = 0; i < n; i++) ReqPutWord(data + 4 * i, words[i]);
+  for (int i = 0; i < n; i++) WirePut32(data + 4 * i, (uint32_t)words[i]);
   int rc = AppMmapSend(code, data, 4 * n, reply != NULL);
   if (rc != 0 || !reply) return rc;
   return AppMmapReceive(reply, capacity);
@@ -60,20 +59,30 @@ static int Request(int32_t code, const int32_t *words, int n, void *reply, int c
 
 static int OpenDevice(HWND wnd, int32_t device, int32_t events) {
   const char name[] = "chanclient";
-  uint8_t req[128];
-  GiTypeMask mask;
-  memset(mask.bits, 0xFF, sizeof mask.bits);
-  GiOpenData od = {(uint32_t)(uintptr_t)wnd, 0};
-  int32_t at = AppEncodeOpen(req, name, (int32_t)sizeof name, device, &mask, 1, &od, (uint32_t)events);
-  int32_t reply[5] = {0};
+  WireOpenRequest open;
+  memset(&open, 0, sizeof open);
+  open.name = (const uint8_t *)name;
+  open.nameSize = (int32_t)sizeof name;
+  open.deviceId = device;
+  open.maskPresent = 1;
+  memset(open.mask, 0xFF, sizeof open.mask);
+  open.mode = GI_EVENT_MODE;
+  open.window = (uint32_t)(uintptr_t)wnd;
+  open.eventMask = (uint32_t)events;
+  uint8_t req[sizeof name + WIRE_OPEN_FIXED];
+  int32_t at = WireEncodeOpen(req, (int32_t)sizeof req, &open);
+  uint8_t bytes[WIRE_OPEN_REPLY];
+  memset(bytes, 0, sizeof bytes);
   if (AppMmapSend(REQ_OPEN, req, at, 1) != 0) return -1;
-  int got = AppMmapReceive(reply, sizeof reply);
-  Log("open status=%d handle=%d device=%d slot=%d message=%u", reply[0], reply[1], reply[2], reply[3],
-      (unsigned)reply[4]);
-  if (got != (int)sizeof reply || reply[0] != 0) return -1;
-  gHandle = (uint32_t)reply[1];
-  gSlot = reply[3];
-  gMessage = (uint32_t)reply[4];
+  int got = AppMmapReceive(bytes, sizeof bytes);
+  WireOpenReply reply;
+  WireDecodeOpenReply(bytes, &reply);
+  Log("open status=%d handle=%d device=%d slot=%d message=%u", reply.status, (int32_t)reply.handle,
+      reply.deviceId, reply.slot, (unsigned)reply.message);
+  if (got != (int)sizeof bytes || reply.status != 0) return -1;
+  gHandle = reply.handle;
+  gSlot = reply.slot;
+  gMessage = reply.message;
   gQueue = AppMmapOpenQueue(gSlot);
   return gQueue ? 0 : -1;
 }
@@ -103,12 +112,12 @@ static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     OnNotice(wp, lp);
     return 0;
   }
-  int32_t reply = 0;
+  uint8_t reply[WIRE_WORD_REPLY] = {0};
   switch (msg) {
     case WM_APP + 1: {
       const int32_t args[2] = {(int32_t)gHandle, (int32_t)wp};
-      Request(REQ_GRAB, args, 2, &reply, sizeof reply);
-      Log("grab flag=%d status=%d", (int)wp, reply);
+      Request(REQ_GRAB, args, 2, reply, sizeof reply);
+      Log("grab flag=%d status=%d", (int)wp, (int32_t)WireGet32(reply + WIRE_STATUS));
       return 0;
     }
     case WM_APP + 2: {

@@ -3,14 +3,13 @@
 
 #include <string.h>
 
-#include "driver/reqargs.h"
 #include "gyxwait.h"
-#include "lib/appgi.h"
 #include "lib/reqcodes.h"
+#include "lib/wire.h"
 
 RawRequest &RawRequest::Word(int32_t v) {
   uint8_t b[4];
-  ReqPutWord(b, v);
+  WirePut32(b, (uint32_t)v);
   data.insert(data.end(), b, b + 4);
   return *this;
 }
@@ -32,28 +31,34 @@ int RawCall(int32_t code, const RawRequest &req, bool want_reply, std::vector<ui
 
 int32_t RawWord(const std::vector<uint8_t> &reply, size_t i) {
   if (reply.size() < 4 * (i + 1)) return 0;
-  const uint8_t *p = &reply[4 * i];
-  return (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24);
+  return (int32_t)WireGet32(&reply[4 * i]);
 }
 
 RawOpen RawOpenDevice(HWND window, int32_t device, int32_t eventMask, const char *name) {
-  int32_t n = (int32_t)strlen(name) + 1;
-  GiTypeMask mask;
-  memset(mask.bits, 0xFF, sizeof mask.bits);
-  GiOpenData od = {(uint32_t)(uintptr_t)window, 0};
+  WireOpenRequest open;
+  memset(&open, 0, sizeof open);
+  open.name = (const uint8_t *)name;
+  open.nameSize = (int32_t)strlen(name) + 1;
+  open.deviceId = device;
+  open.maskPresent = 1;
+  memset(open.mask, 0xFF, sizeof open.mask);
+  open.mode = GI_EVENT_MODE;
+  open.window = (uint32_t)(uintptr_t)window;
+  open.eventMask = (uint32_t)eventMask;
   RawRequest req;
-  req.data.resize((size_t)n + 36);
-  req.data.resize(
-      (size_t)AppEncodeOpen(req.data.data(), name, n, device, &mask, 1, &od, (uint32_t)eventMask));
+  req.data.resize((size_t)open.nameSize + WIRE_OPEN_FIXED);
+  req.data.resize((size_t)WireEncodeOpen(req.data.data(), (int32_t)req.data.size(), &open));
   std::vector<uint8_t> reply;
   RawOpen r;
   r.rc = RawCall(REQ_OPEN, req, true, &reply);
-  if (reply.size() >= 20) {
-    r.status = RawWord(reply, 0);
-    r.handle = RawWord(reply, 1);
-    r.device = RawWord(reply, 2);
-    r.slot = RawWord(reply, 3);
-    r.message = (uint32_t)RawWord(reply, 4);
+  if (reply.size() >= WIRE_OPEN_REPLY) {
+    WireOpenReply o;
+    WireDecodeOpenReply(reply.data(), &o);
+    r.status = o.status;
+    r.handle = (int32_t)o.handle;
+    r.device = o.deviceId;
+    r.slot = o.slot;
+    r.message = o.message;
   }
   return r;
 }
