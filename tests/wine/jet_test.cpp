@@ -314,6 +314,28 @@ TEST_F(JetDemo, ShiftIsHeldAndDSwitchesDoubleBuffering) {
   ASSERT_TRUE(WaitQuery(JETQ_DOUBLE_BUFFER, 1));
 }
 
+TEST_F(JetDemo, AnEnlargedWindowKeepsThePictureAtItsSizeOnBlack) {
+  StartAll();
+  const JetUiPixels before = Settled();
+  ASSERT_FALSE(before.rgb.empty());
+  const int64_t frames = JetUiQuery(main, JETQ_FRAMES);
+  ASSERT_TRUE(SetWindowPos(main, nullptr, 0, 0, 1000, 990, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  ASSERT_TRUE(WaitQuery(JETQ_FRAMES, frames + 1, true));
+  const JetUiPixels after = Settled();
+  ASSERT_GT(after.width, 800);
+  ASSERT_GT(after.height, 800);
+  int changed = 0, lit = 0;
+  for (int y = 0; y < after.height; ++y)
+    for (int x = 0; x < after.width; ++x) {
+      if (x < before.width && y < before.height)
+        changed += after.At(x, y) != before.At(x, y);
+      else if (x >= 800 || y >= 800)
+        lit += after.At(x, y) != 0;
+    }
+  EXPECT_EQ(changed, 0) << "the picture stays at its start-up size in the top left corner";
+  EXPECT_EQ(lit, 0) << "on black";
+}
+
 TEST_F(JetDemo, EscapeQuitAndTheCloseBoxesEndTheDemo) {
   StartDriver();
   struct Case {
