@@ -332,8 +332,8 @@ class Run:
         self.say("J: jet demo frame beside bare GDI")
         lines = os.path.join(self.logs, "jet-lines.txt")
         r = self.results
-        for key in ("jet_fps", "gdi_fps", "jet_frame_us", "gdi_frame_us", "jet_motion_us", "jet_motion_max_us",
-                    "jet_paints"):
+        for key in ("jet_fps", "gdi_fps", "jet_frame_us", "gdi_frame_us", "jet_own_us", "jet_motion_us",
+                    "jet_motion_max_us", "jet_paints"):
             r[key] = []
         for i in range(a.runs):
             # Alternating in the same run, so both meet the same load.
@@ -345,6 +345,7 @@ class Run:
             j.stop()
             r["jet_fps"].append(float(d["fps"]))
             r["jet_frame_us"] += read_samples(out)
+            r["jet_own_us"].append(float(d["own_us"]))
             r["jet_motion_us"].append(float(d["motion_us"]))
             r["jet_motion_max_us"].append(float(d["motion_max_us"]))
             r["jet_paints"].append(int(d["paints"]))
