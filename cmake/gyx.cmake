@@ -7,6 +7,15 @@ if(NOT GYX_WIN32 AND GYX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The fuzz tree instruments every portable library for libFuzzer's coverage
+# feedback; only the fuzz targets themselves link libFuzzer's main.
+if(GYX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "GYX_FUZZ needs clang (cmake --preset fuzz)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(GYX_WIN32)
   # The mingw runtime DLLs are not on Wine's path: link everything statically.
   add_link_options(-static -static-libgcc -static-libstdc++)
@@ -65,10 +74,11 @@ function(gyx_win_library name dir)
   gyx_add_library(WIN ${name} ${dir} ${ARGN})
 endfunction()
 
-# Every library of a kind, linked as one group: the static libraries call
-# each other in both directions (the library's front end and the driver), so
-# the Win32 layer and the portable logic go into a single group; asking for
-# the portable kind after that adds nothing.
+# Every library of a kind. Targets link what they use by name
+# (target_link_libraries); each library declares what it calls, so CMake
+# orders the link line, and the few cycles (a portable core and the Win32
+# layer behind its seams) are repeated by CMake itself. This remains for
+# programs that really use everything.
 function(gyx_link_all target kind)
   get_property(done TARGET ${target} PROPERTY GYX_LINKED_ALL)
   if(done)
@@ -80,7 +90,7 @@ function(gyx_link_all target kind)
     set(libs ${win} ${libs})
   endif()
   if(libs)
-    target_link_libraries(${target} PRIVATE "$<LINK_GROUP:RESCAN,${libs}>")
+    target_link_libraries(${target} PRIVATE ${libs})
     set_property(TARGET ${target} PROPERTY GYX_LINKED_ALL ${kind})
   endif()
 endfunction()

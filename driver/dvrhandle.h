@@ -1,7 +1,8 @@
 /* dvrhandle.h — the driver's record of one application handle, and the
  * 32-bit values that name them on the channel. A value is never an address:
- * applications get a small never-zero number that the driver looks up among
- * the open handles before it touches anything. */
+ * applications get a never-zero number drawn at random, so that one
+ * application cannot name another's handle by guessing, and the driver looks
+ * it up among the open handles before it touches anything. */
 #ifndef GYX_DVRHANDLE_H
 #define GYX_DVRHANDLE_H
 
@@ -32,7 +33,7 @@ typedef struct DvrHandle {
  * configured devices in table order; NULL when none. */
 DvrHandle *DvrHandleFind(uint32_t value);
 
-/* A value no open handle uses, never 0. */
+/* A random value no open handle uses, never 0. */
 uint32_t DvrHandleNewValue(void);
 
 #endif

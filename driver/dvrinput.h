@@ -5,7 +5,7 @@
 #define GYX_DVRINPUT_H
 
 /* Reads up to 256 bytes from device i and hands every event they complete
- * to DvrHandleEvent, in order. */
+ * to DvrRouteEvent, in order. */
 void DvrProcessInput(int i);
 
 #endif

@@ -13,13 +13,12 @@ void DvrMmapClose(void);
 /* The request semaphore for the main wait, or NULL when not created. */
 void *DvrMmapRequestSemaphore(void);
 /* Fetches the announced request. *data points at the block's data area when
- * a reply is wanted, else at a private copy. *length is the request length,
- * or -1 when the block held a length outside 0..512. */
+ * a reply is wanted, else at a private copy (released to the application at
+ * once); the handler writes its reply where *data points. *length is the
+ * request length, or -1 when the block held a length outside 0..512. */
 int DvrMmapTakeRequest(int32_t *code, uint8_t **data, int32_t *length);
 int DvrMmapReply(int32_t n);
 int DvrMmapReplyPending(void);
-/* The block's data area, where a handler writes its reply. */
-uint8_t *DvrMmapReplyData(void);
 QueueLink *DvrMmapCreateQueue(void *window);
 void DvrMmapDestroyQueue(QueueLink *link);
 void *DvrMmapQueueWindow(QueueLink *link);

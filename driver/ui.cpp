@@ -5,9 +5,6 @@
 
 #include "slim/gyx_slim.h"
 
-int32_t gUiMode = 0;
-int gUiSettingsShown = 1;
-
 static void RemoveBits(GiEvent *ev, uint32_t bits) {
   ev->last &= ~bits;
   ev->current &= ~bits;
@@ -16,8 +13,8 @@ static void RemoveBits(GiEvent *ev, uint32_t bits) {
 }
 
 /* 0 when the event is dropped. */
-static int FilterButtons(UdDevice *dev, GiEvent *ev) {
-  if (gUiMode & GI_UI_DIALOG_POPUP) {
+static int FilterButtons(UdDevice *dev, GiEvent *ev, int32_t uiMode) {
+  if (uiMode & GI_UI_DIALOG_POPUP) {
     uint32_t menu = 1u << ((uint32_t)dev->menuButton % 32u);
     if (ev->pressed & menu) UiToggleSettings();
     RemoveBits(ev, menu);
@@ -39,9 +36,9 @@ static int32_t Scale(int32_t v, float sensitivity) {
   return (int32_t)x;
 }
 
-static void FilterMotion(const UdDevice *dev, GiEvent *ev) {
+static void FilterMotion(const UdDevice *dev, GiEvent *ev, int32_t uiMode) {
   int32_t *axes[6] = {&ev->tx, &ev->ty, &ev->tz, &ev->rx, &ev->ry, &ev->rz};
-  if (gUiMode & GI_UI_FILTERS) {
+  if (uiMode & GI_UI_FILTERS) {
     if (!dev->translation) ev->tx = ev->ty = ev->tz = 0;
     if (!dev->rotation) ev->rx = ev->ry = ev->rz = 0;
     if (dev->singleAxis == 1) {
@@ -51,16 +48,16 @@ static void FilterMotion(const UdDevice *dev, GiEvent *ev) {
       for (int i = 0; i < 6; i++) *axes[i] = (int32_t)v[i];
     }
   }
-  if (gUiMode & GI_UI_SENSITIVITY) {
+  if (uiMode & GI_UI_SENSITIVITY) {
     for (int i = 0; i < 6; i++) *axes[i] = Scale(*axes[i], dev->sensitivity);
   }
 }
 
-int32_t UdMotionFilter(UdDevice *dev, GiEvent *ev) {
+int32_t UdMotionFilter(UdDevice *dev, GiEvent *ev, int32_t uiMode) {
   if (!dev || !ev) return UD_BAD_ARGUMENT;
   if (ev->type == GI_BUTTON_EVENT || ev->type == GI_COMBO_EVENT) {
-    if (!FilterButtons(dev, ev)) return UD_OK;
+    if (!FilterButtons(dev, ev, uiMode)) return UD_OK;
   }
-  if (ev->type == GI_MOTION_EVENT || ev->type == GI_COMBO_EVENT) FilterMotion(dev, ev);
+  if (ev->type == GI_MOTION_EVENT || ev->type == GI_COMBO_EVENT) FilterMotion(dev, ev, uiMode);
   return UD_EVENT_READY;
 }

@@ -1,6 +1,6 @@
 /* ui.h — what the driver's settings side offers the rest of the driver: the
- * UI mode of the focus application, the menu-button toggle, the rezero
- * action, and the motion filter that applies the user's settings. */
+ * menu-button toggle, the rezero action, and the motion filter that applies
+ * the user's settings. */
 #ifndef GYX_UI_H
 #define GYX_UI_H
 
@@ -8,14 +8,12 @@
 
 #include "device/uddev.h"
 
-/* UI mode of the focus handle as last applied (-1: every step is ours). */
-extern int32_t gUiMode;
-/* 1 while the settings window is shown. */
-extern int gUiSettingsShown;
+struct DvrHandle;
 
 /* Applies the user's settings to one event in place: UD_EVENT_READY to
- * deliver it, UD_OK to drop it. Steps run as the UI mode allows. */
-int32_t UdMotionFilter(UdDevice *dev, GiEvent *ev);
+ * deliver it, UD_OK to drop it. Steps run as uiMode (the focus handle's UI
+ * mode, -1 every step) allows. */
+int32_t UdMotionFilter(UdDevice *dev, GiEvent *ev, int32_t uiMode);
 
 /* Actions of the settings side (ui_win.cpp). */
 void UiToggleSettings(void);
@@ -23,5 +21,8 @@ void UiRezero(UdDevice *dev);
 /* The window of the settings side, or NULL (focus keeps the last application
  * while it is in front). */
 void *UiSettingsWindow(void);
+/* A focus lookup found h (null: none): the window shows h's device and
+ * applies its UI mode (-1 without a handle); nothing changes when neither did. */
+void UiFollowFocus(struct DvrHandle *h);
 
 #endif

@@ -28,11 +28,14 @@ uint32_t AppPlatTime(void);
 void AppPlatTimerBegin(void);
 void AppPlatTimerEnd(void);
 
-/* Looks at the calling thread's next queued message `message` for window:
- * 1 when there is one and the low byte of its wParam is slot, with *out
- * filled and, when remove is set, the message taken out of the queue;
- * 0 otherwise (nothing is removed). */
-int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out);
+/* The calling thread's first queued message `message` for window, whatever
+ * its slot: 1 with *out filled and, when remove is set, the message taken out
+ * of the queue; 0 when there is none. Win32 shows nothing behind it; the
+ * look-ahead past other handles' notices is applook.cpp's. */
+int AppPlatPeekFirst(void *window, uint32_t message, int remove, GiGetEventData *out);
+
+/* Posts `message` with wParam and lParam to window: 1 when posted. */
+int AppPlatPost(void *window, uint32_t message, uint32_t wParam, uint32_t lParam);
 
 /* Removes every queued message `message` of window from the calling thread's
  * queue (whatever its slot). */

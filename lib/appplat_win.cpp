@@ -1,10 +1,10 @@
 /* appplat_win.cpp — the Win32 side of appplat.h: profile lookup, process
- * start, the multimedia clock and the handle's messages in the thread queue. */
+ * start, the multimedia clock and the window messages of the thread's queue. */
 #include <windows.h>
 #include <mmsystem.h>
 
 #include "appplat.h"
-#include "driver/device/inihomed.h"
+#include "inihomed.h"
 
 int AppPlatHomeDir(char *buf, int size) {
   return IniHomeDir(buf, size, "gyrantx.ini");
@@ -45,21 +45,22 @@ void AppPlatTimerEnd(void) {
   timeEndPeriod(1);
 }
 
-int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out) {
+int AppPlatPeekFirst(void *window, uint32_t message, int remove, GiGetEventData *out) {
   /* A filter of 0..0 would match every message: message 0 is never ours. */
   if (message == 0 || !window) return 0;
-  HWND hwnd = (HWND)window;
   MSG msg;
-  /* PeekMessage filters by window and number only; the first such message
-   * may belong to another handle of the same device (another slot), and
-   * then this handle has nothing queued in front. */
-  if (!PeekMessageA(&msg, hwnd, message, message, PM_NOREMOVE | PM_NOYIELD)) return 0;
-  if ((int32_t)(msg.wParam & 0xFF) != slot) return 0;
-  if (remove) PeekMessageA(&msg, hwnd, message, message, PM_REMOVE | PM_NOYIELD);
+  /* Messages are only ever added behind, so the first one seen without
+   * removing it is the one a following PM_REMOVE takes. */
+  const UINT how = (remove ? PM_REMOVE : PM_NOREMOVE) | PM_NOYIELD;
+  if (!PeekMessageA(&msg, (HWND)window, message, message, how)) return 0;
   out->message = msg.message;
   out->wParam = (uint32_t)msg.wParam;
   out->lParam = (uint32_t)msg.lParam;
   return 1;
+}
+
+int AppPlatPost(void *window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+  return PostMessageA((HWND)window, message, (WPARAM)wParam, (LPARAM)lParam) ? 1 : 0;
 }
 
 void AppPlatDropNotices(void *window, uint32_t message) {

@@ -5,6 +5,7 @@
 
 #include "appgi.h"
 #include "appmmap.h"
+#include "evmath.h"
 #include "reqcodes.h"
 #include "seqnum.h"
 
@@ -15,16 +16,15 @@ void AppDriverLost(void) {
 }
 
 /* Empties the queue in the driver and remembers the number of its reset
- * notice: every message up to it names a record the reset has thrown away. */
+ * notice: every message up to it names a record the reset has thrown away.
+ * Whatever the request meets, the message is skipped: a failed reset, even
+ * one that finds the driver gone, changes no library state. The library ends
+ * only on the driver's farewell or on a read that finds the driver gone;
+ * meanwhile every request-based call already says GI_NO_DRIVER. */
 static int ResetQueue(GiHandle h) {
   uint8_t arg[4], reply[WIRE_RESET_REPLY];
   WirePut32(arg, h->driverHandle);
-  int32_t code = AppRequestReply(REQ_RESET_QUEUE, arg, sizeof arg, reply, sizeof reply);
-  if (code == GI_NO_DRIVER) {
-    AppDriverLost();
-    return APPTRANS_GONE;
-  }
-  if (code == GI_NO_ERROR) {
+  if (AppRequestReply(REQ_RESET_QUEUE, arg, sizeof arg, reply, sizeof reply) == GI_NO_ERROR) {
     uint16_t seq = WireGet16(reply + WIRE_RESET_SEQUENCE);
     if (seq != 0) h->lastSeq = seq;
   }
@@ -49,6 +49,10 @@ int AppTranslate(GiHandle h, const GiGetEventData *data, GiEvent *event) {
   int rc = AppMmapReadEvent(queue, seq, event, GI_EVENT_FULL_SIZE);
   if (rc == 0) {
     h->lastSeq = seq;
+    /* Any process can write the ring: its numbers are bounded before the
+     * folding and the time step do arithmetic with them. */
+    if (event->type == GI_MOTION_EVENT || event->type == GI_COMBO_EVENT || event->type == GI_ZERO_EVENT)
+      EvBoundMotion(event);
     return APPTRANS_EVENT;
   }
   if (rc == TRANS_NO_DRIVER) {

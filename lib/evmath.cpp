@@ -19,20 +19,34 @@ static int32_t Clamp32(int64_t v) {
   return (int32_t)v;
 }
 
-/* A negative period is a device's garbage, not time running backwards: it
- * would turn the weighting's sign round. */
-static int64_t PeriodOf(const GiEvent *ev) {
-  return ev->period > 0 ? ev->period : 0;
+static int32_t Bound(int32_t v, int32_t limit) {
+  return v > limit ? limit : v < -limit ? -limit : v;
 }
 
+/* Sums saturate: a flood of queued events ends at the top, not wrapped round. */
+static int64_t SatAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return r;
+}
+
+void EvBoundMotion(GiEvent *event) {
+  for (int i = 0; i < 6; i++) *Axis(event, i) = Bound(AxisOf(event, i), EV_AXIS_LIMIT);
+  event->period = Bound(event->period, EV_PERIOD_LIMIT);
+}
+
+/* Each event is bounded again here, whoever the caller is: |v| <= 2^24 and
+ * |p| < 2^16 keep a term under 2^40 and a plain sum of up to 2^31 events
+ * under 2^55, so that the x 50 of the fixed mode stays exact too. */
 static void Accumulate(EvMotionSum *sum, const GiEvent *ev) {
-  const int64_t p = PeriodOf(ev);
+  const int64_t p = Bound(ev->period, EV_PERIOD_LIMIT);
   for (int i = 0; i < 6; i++) {
-    sum->raw[i] += AxisOf(ev, i);
-    sum->weighted[i] += (int64_t)AxisOf(ev, i) * p;
+    const int64_t v = Bound(AxisOf(ev, i), EV_AXIS_LIMIT);
+    sum->raw[i] = SatAdd(sum->raw[i], v);
+    sum->weighted[i] = SatAdd(sum->weighted[i], v * p);
   }
-  sum->period += p;
-  sum->count++;
+  sum->period = SatAdd(sum->period, p);
+  if (sum->count < INT32_MAX) sum->count++;
 }
 
 void EvSumStart(EvMotionSum *sum, const GiEvent *first, int weighting) {
@@ -45,12 +59,15 @@ void EvSumAdd(EvMotionSum *sum, const GiEvent *more) {
   Accumulate(sum, more);
 }
 
+/* A positive sum keeps every period as it came, negative ones included: a
+ * single odd period changes the weights, not the way the division goes. */
 void EvSumFinish(const EvMotionSum *sum, GiEvent *out) {
   const int64_t p = sum->period;
   if (p <= 0) {
-    /* No time to weight or normalise by (a division by zero otherwise). The
-     * plain average taken as 50 ms of motion is what both modes give for
-     * events of the nominal period, so the motion is neither lost nor blown up. */
+    /* No time to weight or normalise by: a division by zero, or by a negative
+     * time that would turn the motion round. The plain average taken as 50 ms
+     * of motion is what both modes give for events of the nominal period, so
+     * the motion is neither lost nor blown up. */
     const int64_t n = sum->count > 0 ? sum->count : 1;
     for (int i = 0; i < 6; i++) *Axis(out, i) = Clamp32(sum->raw[i] / n);
     out->period = EV_NOMINAL_PERIOD;

@@ -14,6 +14,10 @@
 
 #define GI_FLAG_MOTION 0x1u /* a motion is in progress (timer resolution raised) */
 
+/* Notices of one handle that can wait aside (applook.h): more than its ring
+ * holds records (34), with room for a reset notice and the farewell. */
+#define GI_ASIDE_MAX 48
+
 /* Driver-loss states. */
 enum { GI_LOSS_NONE = 0, GI_LOSS_TEARING_DOWN = 1, GI_LOSS_DONE = 2 };
 
@@ -32,6 +36,10 @@ struct GiHandleRecord {
   /* Sequence number of the last record consumed or skipped by a queue
    * reset, 0 = none: notices at or before it name nothing left to read. */
   uint16_t lastSeq;
+  /* This handle's notices (their lParam, oldest first) that another handle's
+   * look-ahead took off the window's queue; each left a stand-in behind. */
+  uint32_t aside[GI_ASIDE_MAX];
+  int32_t asideCount;
 };
 
 /* Process globals. */

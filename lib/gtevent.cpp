@@ -4,6 +4,7 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "applook.h"
 #include "appplat.h"
 #include "apptrans.h"
 #include "evmath.h"
@@ -13,9 +14,9 @@ static int32_t Result(int32_t code) {
   return GiStore(__FILE__, __LINE__, code);
 }
 
+/* The handle's next notice, behind other handles' notices too. */
 static int PeekNext(GiHandle h, int remove, GiGetEventData *out) {
-  QueueLink *q = GiQueue(h);
-  return q && AppPlatPeekNotice(h->pair.window, h->message, q->slot, remove, out);
+  return AppLookNext(h, remove, out);
 }
 
 /* After a delivered motion or combo event (polling 0) or for the polling
@@ -71,7 +72,7 @@ static int32_t RepeatMotion(GiHandle h, GiEvent *ev) {
 
 int32_t GiGetEvent(GiHandle handle, int32_t options, GiGetEventData *data, GiEvent *event) {
   gGiWeighting = (options & GI_FIXED_PERIOD) ? 0 : 1;
-  GiGetEventData polled;
+  GiGetEventData next;
   if (data) {
     GiHandle found;
     if (!GiFindEventHandle(data, &found)) return Result(GI_NOT_EVENT);
@@ -81,10 +82,13 @@ int32_t GiGetEvent(GiHandle handle, int32_t options, GiGetEventData *data, GiEve
     if (!GiIsHandle(handle)) return GiLastError;
   }
   if (!event) return Result(GI_BAD_VALUE);
-  if (!data) {
-    if (!PeekNext(handle, 1, &polled)) return RepeatMotion(handle, event);
-    data = &polled;
+  if (data) {
+    /* Notices of this handle that another's look-ahead took aside go first. */
+    if (!AppLookTake(handle, data, &next)) return Result(GI_SKIP_EVENT);
+  } else if (!PeekNext(handle, 1, &next)) {
+    return RepeatMotion(handle, event);
   }
+  data = &next;
 
   int rc = AppTranslate(handle, data, event);
   if (rc == APPTRANS_SKIP) return Result(GI_SKIP_EVENT);

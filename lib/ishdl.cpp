@@ -3,13 +3,6 @@
 #include "appmmap.h"
 #include "gistate.h"
 
-int32_t GiStore(const char *file, int line, int32_t code) {
-  GiLastError = code;
-  if (code != GI_NO_ERROR && code != GI_IS_EVENT && code != GI_SKIP_EVENT && code != GI_NOT_EVENT)
-    GiLogError(file, line, code);
-  return code;
-}
-
 int32_t GiCheckState(const char *file, int line) {
   if (gGiDeviceCount != -1) return GI_NO_ERROR;
   return GiStore(file, line, gGiDriverLoss == GI_LOSS_NONE ? GI_UNINITIALIZED : GI_NO_DRIVER);

@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-#include "driver/device/inihomed.h"
+#include "inihomed.h"
 #include "gyrantrix.h"
 #include "logfmt.h"
 

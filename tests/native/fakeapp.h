@@ -117,6 +117,7 @@ struct State {
   uint32_t clock = 100000;
   int timerDepth = 0;
   std::deque<Message> messages;
+  bool postFails = false;  // AppPlatPost refuses (a full queue)
   // Log.
   std::vector<int32_t> logged;
 };
@@ -430,16 +431,22 @@ void AppPlatTimerEnd(void) {
   fake::S().timerDepth--;
 }
 
-int AppPlatPeekNotice(void *window, uint32_t message, int32_t slot, int remove, GiGetEventData *out) {
+// As Win32 does: the first message of that window and number, nothing behind it.
+int AppPlatPeekFirst(void *window, uint32_t message, int remove, GiGetEventData *out) {
   auto &q = fake::S().messages;
   for (auto it = q.begin(); it != q.end(); ++it) {
     if (it->window != window || it->message != message) continue;
-    if ((int32_t)(it->wParam & 0xFF) != slot) return 0;  // another handle's first
     GiGetEventWinInit(out, it->message, it->wParam, (intptr_t)(int32_t)it->lParam);
     if (remove) q.erase(it);
     return 1;
   }
   return 0;
+}
+
+int AppPlatPost(void *window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+  if (fake::S().postFails) return 0;
+  fake::S().messages.push_back({window, message, wParam, lParam});
+  return 1;
 }
 
 void AppPlatDropNotices(void *window, uint32_t message) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fakeapp.h"
+#include "lib/appgi.h"
+#include "lib/evmath.h"
 
 namespace {
 
@@ -89,6 +91,35 @@ TEST_F(LibEvents, AButtonBehindMotionStaysQueued) {
   EXPECT_EQ(ev.tx, 999);
 }
 
+// Any process can write a ring. Three motion records with tx = INT32_MIN and
+// period = INT32_MAX overflowed the folding (UBSan aborts the test); a combo
+// record's numbers go through the time step unfolded.
+TEST_F(LibEvents, HostileNumbersInTheRingAreBoundedBeforeTheArithmetic) {
+  for (int i = 0; i < 3; i++) fake::Put(dev, fake::Motion(INT32_MIN, INT32_MAX));
+  ASSERT_EQ(Next(&ev, GI_FIXED_PERIOD), GI_IS_EVENT);
+  EXPECT_TRUE(fake::S().messages.empty());
+  EXPECT_EQ(ev.tx, -EV_AXIS_LIMIT * 50 / EV_PERIOD_LIMIT);
+  EXPECT_EQ(ev.period, 50);
+  for (int i = 0; i < 3; i++) fake::Put(dev, fake::Motion(INT32_MIN, INT32_MAX));
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  // The first weighted delivery covers the event's own period, at most 84 ms.
+  EXPECT_EQ(ev.tx, (int64_t)-EV_AXIS_LIMIT * 84 / 50);
+  EXPECT_EQ(ev.period, 84);
+  GiEvent combo = fake::Buttons(GI_COMBO_EVENT, 0, 1);
+  combo.tx = INT32_MAX;
+  combo.rz = INT32_MIN;
+  combo.period = INT32_MIN;
+  fake::Put(dev, combo);
+  fake::S().clock += 20;
+  ASSERT_EQ(Next(&ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, (int64_t)EV_AXIS_LIMIT * 20 / 50);
+  EXPECT_EQ(ev.rz, (int64_t)-EV_AXIS_LIMIT * 20 / 50);
+  // What the polling form repeats is the bounded copy.
+  fake::S().clock += 10;
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, (int64_t)EV_AXIS_LIMIT * 10 / 50);
+}
+
 TEST_F(LibEvents, MessagesOfOthers) {
   GiHandle other = OpenOne(0x5678);
   ASSERT_NE(other, nullptr);
@@ -108,6 +139,149 @@ TEST_F(LibEvents, MessagesOfOthers) {
   GiGetEventWinInit(&d, dev->message, (uint32_t)dev->slot + 0x100, NoticeParam(2, 1));
   EXPECT_EQ(GiFindEventHandle(&d, nullptr), 1);  // only the low byte names the slot
   EXPECT_TRUE(fake::S().logged.empty());
+}
+
+// Two handles of one device in one window share the message number, and the
+// window's queue shows only its first such message. A handle's notice behind
+// another handle's must still be found; the other's is kept for its handle.
+class TwoHandles : public LibEvents {
+ protected:
+  void SetUp() override {
+    LibEvents::SetUp();
+    b = OpenOne(0x1234);  // same window, same device
+    ASSERT_NE(b, nullptr);
+    bdev = fake::LastOpened();
+    ASSERT_EQ(bdev->message, dev->message);
+  }
+  // The application's loop: the next message to the handle it belongs to.
+  int32_t Loop(GiEvent *e, GiHandle *who, int32_t options = 0) {
+    GiGetEventData d;
+    if (!fake::NextMessage(&d)) return -100;
+    if (!GiFindEventHandle(&d, who)) return -101;
+    return GiGetEvent(*who, options, &d, e);
+  }
+  GiHandle b = nullptr;
+  fake::Opened *bdev = nullptr;
+};
+
+TEST_F(TwoHandles, PollingFindsItsNoticeBehindAnotherHandles) {
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x1));
+  fake::Put(bdev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x2));
+  ASSERT_EQ(GiGetEvent(b, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.current, 0x2u);
+  EXPECT_EQ(GiGetEvent(b, 0, nullptr, &ev), GI_NOT_EVENT);
+  // The other handle's event still reaches it through the application's loop.
+  GiHandle who = nullptr;
+  ASSERT_EQ(Loop(&ev, &who), GI_IS_EVENT);
+  EXPECT_EQ(who, h);
+  EXPECT_EQ(ev.current, 0x1u);
+  EXPECT_TRUE(fake::S().messages.empty());
+  EXPECT_TRUE(fake::S().logged.empty());
+}
+
+TEST_F(TwoHandles, FoldingLooksPastAnotherHandlesNotice) {
+  fake::Put(bdev, fake::Motion(100, 20));
+  fake::PostNotice(dev, NOTICE_QUEUE_RESET, dev->nextSeq++);
+  fake::Put(bdev, fake::Motion(300, 20));
+  ASSERT_EQ(GiGetEvent(b, GI_FIXED_PERIOD, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.tx, (100 + 300) * 50 / 40);
+  EXPECT_EQ(ev.period, 50);
+  for (const fake::Message &m : fake::S().messages) EXPECT_NE(m.wParam & 0xFF, (uint32_t)bdev->slot);
+  GiHandle who = nullptr;
+  EXPECT_EQ(Loop(&ev, &who, GI_FIXED_PERIOD), GI_SKIP_EVENT);  // the reset notice, for its own handle
+  EXPECT_EQ(who, h);
+  EXPECT_TRUE(fake::S().messages.empty());
+  // The message-driven form folds past it too.
+  fake::Put(bdev, fake::Motion(100, 20));
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x8));
+  fake::Put(bdev, fake::Motion(300, 20));
+  ASSERT_EQ(Loop(&ev, &who, GI_FIXED_PERIOD), GI_IS_EVENT);
+  EXPECT_EQ(who, b);
+  EXPECT_EQ(ev.tx, 500);
+  ASSERT_EQ(Loop(&ev, &who, GI_FIXED_PERIOD), GI_IS_EVENT);
+  EXPECT_EQ(who, h);
+  EXPECT_EQ(ev.current, 0x8u);
+  EXPECT_TRUE(fake::S().messages.empty());
+}
+
+// A stand-in that cannot be posted (a full queue) loses nothing: the notice
+// stays aside until its handle asks.
+TEST_F(TwoHandles, ANoticeWhoseStandInFailsWaitsAside) {
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x1));
+  fake::Put(bdev, fake::Buttons(GI_BUTTON_EVENT, 0, 0x2));
+  fake::S().postFails = true;
+  ASSERT_EQ(GiGetEvent(b, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.current, 0x2u);
+  EXPECT_EQ(fake::S().logged, std::vector<int32_t>{GI_FAILED});
+  EXPECT_TRUE(fake::S().messages.empty());
+  fake::S().postFails = false;
+  // The next notice of that handle brings the one aside first.
+  fake::Put(dev, fake::Buttons(GI_BUTTON_EVENT, 0x1, 0x3));
+  GiHandle who = nullptr;
+  ASSERT_EQ(Loop(&ev, &who), GI_IS_EVENT);
+  EXPECT_EQ(ev.current, 0x1u);
+  ASSERT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_IS_EVENT);
+  EXPECT_EQ(ev.current, 0x3u);
+  EXPECT_EQ(GiGetEvent(h, 0, nullptr, &ev), GI_NOT_EVENT);
+}
+
+// Any mix of the two handles' notices, of polling either handle and of the
+// application's loop delivers every record once, each handle's in order,
+// and leaves neither a notice aside nor a stand-in queued at the end.
+TEST_F(TwoHandles, EveryMixDeliversEachRecordOnceAndInOrder) {
+  for (uint32_t seed = 1; seed <= 40; seed++) {
+    uint32_t rng = seed * 2654435761u;
+    auto next = [&rng](uint32_t n) {
+      rng = rng * 1103515245u + 12345u;
+      return (rng >> 16) % n;
+    };
+    fake::Opened *devs[2] = {dev, bdev};
+    GiHandle handles[2] = {h, b};
+    uint32_t put[2] = {0, 0}, got[2] = {0, 0};
+    auto take = [&](GiHandle who, const GiEvent &e) {
+      int i = who == h ? 0 : 1;
+      ASSERT_EQ(e.type, GI_BUTTON_EVENT);
+      EXPECT_EQ(e.current, ++got[i]) << "seed " << seed << " handle " << i;
+    };
+    for (int step = 0; step < 300; step++) {
+      uint32_t op = next(5);
+      if (op <= 1) {
+        int i = (int)next(2);
+        if (put[i] - got[i] < 30) fake::Put(devs[i], fake::Buttons(GI_BUTTON_EVENT, 0, ++put[i]));
+      } else if (op <= 3) {
+        int i = (int)next(2);
+        int32_t r = GiGetEvent(handles[i], 0, nullptr, &ev);
+        if (r == GI_IS_EVENT) {
+          take(handles[i], ev);
+        } else {
+          ASSERT_EQ(r, GI_NOT_EVENT);
+        }
+      } else {
+        GiHandle who = nullptr;
+        int32_t r = Loop(&ev, &who);
+        if (r == GI_IS_EVENT) {
+          take(who, ev);
+        } else if (r != -100) {
+          ASSERT_EQ(r, GI_SKIP_EVENT) << "seed " << seed;
+        }
+      }
+      if (HasFatalFailure()) return;
+    }
+    // The application's loop alone brings the rest.
+    GiHandle who = nullptr;
+    for (int32_t r; (r = Loop(&ev, &who)) != -100;) {
+      if (r == GI_IS_EVENT) take(who, ev);
+      if (HasFatalFailure()) return;
+    }
+    EXPECT_EQ(got[0], put[0]) << "seed " << seed;
+    EXPECT_EQ(got[1], put[1]) << "seed " << seed;
+    EXPECT_EQ(h->asideCount, 0);
+    EXPECT_EQ(b->asideCount, 0);
+    EXPECT_TRUE(fake::S().logged.empty());
+    for (auto *d : devs) EXPECT_EQ(d->queue->readOffset, d->queue->writeOffset);
+    // Button values restart for the next seed; the rings are empty.
+    put[0] = put[1] = got[0] = got[1] = 0;
+  }
 }
 
 TEST_F(LibEvents, ComboKeepsItsButtonsAndGoesOnAsMotion) {
@@ -289,6 +463,33 @@ TEST_F(LibEvents, TerminateDropsTheNoticesOfItsHandles) {
   fake::Put(again, fake::Buttons(GI_BUTTON_EVENT, 0, 1));
   ASSERT_EQ(Next(&ev), GI_IS_EVENT);
   EXPECT_EQ(ev.type, GI_BUTTON_EVENT);
+}
+
+// A queue out of step whose reset request finds the driver gone: the message
+// is skipped and the library stays as it was. It ends on the driver's
+// farewell or on a read that finds the driver gone, not on a failed reset.
+TEST_F(LibEvents, AFailedResetLeavesTheLibraryStanding) {
+  for (int32_t status : {TRANS_NO_DRIVER, TRANS_REPLY_TIMEOUT, TRANS_LOCK_TIMEOUT}) {
+    fake::PostNotice(dev, GI_MOTION_EVENT, 1);
+    fake::S().readStatus = TRANS_INCOMPLETE;
+    fake::S().sendStatus = status;
+    fake::S().logged.clear();
+    EXPECT_EQ(Next(&ev), GI_SKIP_EVENT) << status;
+    EXPECT_EQ(GiLastError, GI_SKIP_EVENT);
+    ASSERT_EQ(fake::S().logged.size(), 1u) << "the failed request is logged where it failed";
+    EXPECT_EQ(fake::S().logged[0], AppMapStatus(status));
+    EXPECT_EQ(gGiDriverLoss, GI_LOSS_NONE);
+    EXPECT_EQ(GiGetNumDevices(), 2);
+    EXPECT_EQ(fake::S().attached, 1);
+    EXPECT_EQ(GiIsHandle(h), h);
+    EXPECT_EQ(fake::S().timerDepth, 0);
+  }
+  fake::S().readStatus = 0;
+  fake::S().sendStatus = 0;
+  // The driver's farewell still ends the library.
+  fake::PostNotice(dev, NOTICE_DRIVER_EXIT, 0);
+  EXPECT_EQ(Next(&ev), GI_NO_DRIVER);
+  EXPECT_EQ(gGiDriverLoss, GI_LOSS_DONE);
 }
 
 TEST_F(LibEvents, DriverGoneWhileReadingOrFolding) {

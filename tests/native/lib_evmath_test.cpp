@@ -16,7 +16,7 @@ GiEvent Motion(int32_t tx, int32_t period) {
   ev.type = GI_MOTION_EVENT;
   ev.tx = tx;
   ev.ty = ev.tz = ev.rx = ev.ry = 0;
-  ev.rz = -tx;
+  ev.rz = tx == INT32_MIN ? INT32_MAX : -tx;
   ev.period = period;
   return ev;
 }
@@ -82,24 +82,133 @@ TEST(EvCoalesce, SummedPeriodOfZeroAveragesOverTheNominalPeriod) {
   EXPECT_EQ(single.period, 50);
 }
 
-// A negative period (a device's garbage, e.g. -20 sixteenths becomes -1) must
-// not cancel real time out or turn the motion round.
-TEST(EvCoalesce, NegativePeriodsCountAsZero) {
-  Folded w = Fold({Motion(100, -1), Motion(200, 30)}, 1);
-  EXPECT_EQ(w.tx, 200);
-  EXPECT_EQ(w.period, 15);
-  Folded neg = Fold({Motion(100, -40), Motion(100, -10)}, 1);
-  EXPECT_EQ(neg.tx, 100);
-  EXPECT_EQ(neg.period, 50);
+// Negative periods take part in the sums as they came while the summed period
+// stays positive; only a sum of 0 or less, which leaves nothing to divide by
+// (or would turn the motion round), falls back to the plain average over 50 ms.
+TEST(EvCoalesce, NegativePeriodsCountWhileTheSumIsPositive) {
+  struct Case {
+    const char *what;
+    std::vector<GiEvent> events;
+    int weighting;
+    Folded want;
+  };
+  const Case cases[] = {
+      // (100 x -1 + 200 x 30) / 29 = 203.4; period 29 / 2 = 14.
+      {"-1 and 30 weighted", {Motion(100, -1), Motion(200, 30)}, 1, {203, -203, 14}},
+      // (100 + 200) x 50 / 29 = 517.2
+      {"-1 and 30 fixed", {Motion(100, -1), Motion(200, 30)}, 0, {517, -517, 50}},
+      // (10 x 40 + 90 x -20 + 50 x 5) / 25 = -46; 25 / 3 = 8
+      {"a sum that turns a value round", {Motion(10, 40), Motion(90, -20), Motion(50, 5)}, 1, {-46, 46, 8}},
+      {"all negative: average", {Motion(100, -40), Motion(101, -10)}, 1, {100, -100, 50}},
+      {"all negative, fixed: average", {Motion(100, -40), Motion(101, -10)}, 0, {100, -100, 50}},
+      {"a sum of exactly 0", {Motion(30, 30), Motion(90, -30)}, 1, {60, -60, 50}},
+      {"one negative event", {Motion(-7, -3)}, 1, {-7, 7, 50}},
+  };
+  for (const Case &c : cases) {
+    Folded got = Fold(c.events, c.weighting);
+    EXPECT_EQ(got.tx, c.want.tx) << c.what;
+    EXPECT_EQ(got.rz, c.want.rz) << c.what;
+    EXPECT_EQ(got.period, c.want.period) << c.what;
+  }
 }
 
-TEST(EvCoalesce, LargeValuesSaturateInsteadOfOverflowing) {
-  Folded w = Fold({Motion(INT32_MAX, 1000), Motion(INT32_MAX, 1000)}, 1);
-  EXPECT_EQ(w.tx, INT32_MAX);
-  EXPECT_EQ(w.rz, -INT32_MAX);
-  Folded f = Fold({Motion(INT32_MAX, 1)}, 0);
+// Records come from a ring any process may write: whatever their numbers, the
+// folding stays defined (UBSan aborts this test on an overflow) and its
+// results stay within what the bounds allow.
+TEST(EvCoalesce, HostileRecordsAreBoundedBeforeAnyArithmetic) {
+  const int32_t A = EV_AXIS_LIMIT, P = EV_PERIOD_LIMIT;
+  struct Case {
+    const char *what;
+    std::vector<GiEvent> events;
+    int weighting;
+    Folded want;
+  };
+  const Case cases[] = {
+      {"3 x (INT32_MIN, INT32_MAX) weighted",
+       {Motion(INT32_MIN, INT32_MAX), Motion(INT32_MIN, INT32_MAX), Motion(INT32_MIN, INT32_MAX)},
+       1,
+       {-A, A, P}},
+      {"3 x (INT32_MIN, INT32_MAX) fixed",
+       {Motion(INT32_MIN, INT32_MAX), Motion(INT32_MIN, INT32_MAX), Motion(INT32_MIN, INT32_MAX)},
+       0,
+       {-A * 50 / P, A * 50 / P, 50}},
+      {"INT32_MAX with period INT32_MIN",
+       {Motion(INT32_MAX, INT32_MIN), Motion(INT32_MAX, INT32_MIN)},
+       1,
+       {A, -A, 50}},
+      // One hostile period beside a real one: (A x P + 5 x 20) / (P + 20)
+      {"a huge period beside a real one",
+       {Motion(INT32_MAX, INT32_MAX), Motion(5, 20)},
+       1,
+       {(int32_t)(((int64_t)A * P + 100) / (P + 20)), -(int32_t)(((int64_t)A * P + 100) / (P + 20)),
+        (P + 20) / 2}},
+      // Periods that nearly cancel: a tiny positive sum blows the weights up,
+      // and the result saturates instead of wrapping.
+      {"periods that nearly cancel",
+       {Motion(INT32_MIN, P), Motion(INT32_MAX, 1 - P)},
+       1,
+       {INT32_MIN, INT32_MAX, 0}},
+      // In range nothing changes.
+      {"the limits themselves", {Motion(A, P), Motion(-A, P)}, 1, {0, 0, P}},
+  };
+  for (const Case &c : cases) {
+    Folded got = Fold(c.events, c.weighting);
+    EXPECT_EQ(got.tx, c.want.tx) << c.what;
+    EXPECT_EQ(got.rz, c.want.rz) << c.what;
+    EXPECT_EQ(got.period, c.want.period) << c.what;
+  }
+  // A sum already at the edge (a flood of 2^23 such records would get there)
+  // saturates instead of wrapping round to the other sign.
+  EvMotionSum sum;
+  GiEvent worst = Motion(INT32_MIN, INT32_MAX);
+  EvSumStart(&sum, &worst, 1);
+  sum.weighted[0] = INT64_MIN + 1;
+  sum.weighted[5] = INT64_MAX - 1;
+  EvSumAdd(&sum, &worst);
+  EXPECT_EQ(sum.weighted[0], INT64_MIN);
+  EXPECT_EQ(sum.weighted[5], INT64_MAX);
+  GiEvent out = worst;
+  EvSumFinish(&sum, &out);
+  EXPECT_EQ(out.tx, INT32_MIN);
+  EXPECT_EQ(out.rz, INT32_MAX);
+}
+
+TEST(EvBoundMotion, ClampsOnlyWhatNoDeviceSends) {
+  GiEvent ev = Motion(INT32_MIN, INT32_MAX);
+  ev.ty = 32767 * 16;
+  ev.tz = -(32768 * 16);
+  ev.rx = EV_AXIS_LIMIT + 1;
+  ev.ry = -EV_AXIS_LIMIT;
+  EvBoundMotion(&ev);
+  EXPECT_EQ(ev.tx, -EV_AXIS_LIMIT);
+  EXPECT_EQ(ev.ty, 32767 * 16);
+  EXPECT_EQ(ev.tz, -(32768 * 16));
+  EXPECT_EQ(ev.rx, EV_AXIS_LIMIT);
+  EXPECT_EQ(ev.ry, -EV_AXIS_LIMIT);
+  EXPECT_EQ(ev.rz, EV_AXIS_LIMIT);  // -INT32_MIN's stand-in from Motion()
+  EXPECT_EQ(ev.period, EV_PERIOD_LIMIT);
+  ev.period = INT32_MIN;
+  EvBoundMotion(&ev);
+  EXPECT_EQ(ev.period, -EV_PERIOD_LIMIT);
+  ev.period = -2048;  // the most negative Quorvanel period
+  EvBoundMotion(&ev);
+  EXPECT_EQ(ev.period, -2048);
+}
+
+// Bounded values can still fold to more than 32 bits (a tiny summed period):
+// the result saturates instead of wrapping round.
+TEST(EvCoalesce, ResultsSaturateAt32Bits) {
+  const int32_t A = EV_AXIS_LIMIT;
+  // 3 x A x 50 / 1 in fixed mode.
+  Folded f = Fold({Motion(A, 2), Motion(A, -1), Motion(A, 0)}, 0);
   EXPECT_EQ(f.tx, INT32_MAX);
-  EXPECT_EQ(f.rz, INT32_MIN);  // -INT32_MAX * 50 clamps at the bottom
+  EXPECT_EQ(f.rz, INT32_MIN);
+  EXPECT_EQ(f.period, 50);
+  // A single event in range comes out as it went in.
+  Folded w = Fold({Motion(A, 1000)}, 1);
+  EXPECT_EQ(w.tx, A);
+  EXPECT_EQ(w.rz, -A);
+  EXPECT_EQ(w.period, 1000);
 }
 
 struct Clock {

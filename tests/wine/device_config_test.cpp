@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "driver/device/inihomed.h"
+#include "lib/inihomed.h"
 #include "driver/device/uddev.h"
 #include "driver/device/udsystem.h"
 #include "harness/harness.h"

@@ -5,7 +5,11 @@
  * follow what the driver delivered. Tests steer it with posted messages.
  *
  *   gyx_chanclient --title T --log PATH [--device N] [--events MASK]
- *                  [--grab 0|1] [--no-read] [--ui-mode M]
+ *                  [--grab 0|1] [--no-read] [--ui-mode M] [--post CODE]
+ *
+ * --post CODE sends request CODE (no data) with a reply wanted right after
+ * attaching and then waits for ever without reading the reply, holding the
+ * request lock: an application killed between its request and its reply.
  *
  * Messages (to the window titled T): WM_APP+1 grab (wParam flag), WM_APP+2
  * release, WM_APP+3 destroy the window without closing, WM_APP+4 close the
@@ -170,6 +174,11 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   int rc = AppMmapAttach();
   Log("attach rc=%d", rc);
   if (rc != 0) return 2;
+  const char *post = Arg(argc, argv, "--post", NULL);
+  if (post) {
+    Log("posted rc=%d", AppMmapSend(atoi(post), NULL, 0, 1));
+    Sleep(INFINITE);
+  }
   if (OpenDevice(wnd, atoi(Arg(argc, argv, "--device", "-1")), atoi(Arg(argc, argv, "--events", "31"))) != 0)
     return 3;
   const char *grab = Arg(argc, argv, "--grab", NULL);

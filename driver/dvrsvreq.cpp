@@ -1,29 +1,37 @@
-/* dvrsvreq_win.cpp — serving one request: take it from the request block,
- * parse its arguments by running total, call the driver side of the matching
- * library call, and make sure a request that wants a reply gets one. Also
- * the road of one decoded event: focus, filter, type mask, delivery. */
-#include <windows.h>
+/* dvrsvreq.cpp — serving one request: take it from the channel, parse its
+ * arguments by running total, call the driver side of the matching library
+ * call, and make sure a request that wants a reply gets one. Portable: the
+ * channel is reached through dvrmmap.h, the window system through dvrplat.h. */
+#include "dvrsvreq.h"
 
 #include <string.h>
 
 #include "dvrfocus.h"
 #include "dvrgi.h"
 #include "dvrmmap.h"
-#include "dvrsvreq.h"
 #include "gyxextrn.h"
 #include "lib/reqcodes.h"
 #include "lib/wire.h"
-#include "ui.h"
 
+/* args reads the request data; reply is where the handler writes its answer:
+ * the block's data area when the application waits for one, otherwise the
+ * driver's private copy of the request, since the block already belongs to
+ * the next application then. */
 typedef void (*ReqHandler)(WireReader *args, uint8_t *reply);
 
-static void Reply(uint8_t *reply, const int32_t *words, int count) {
+/* Answers with the n bytes the handler placed at reply; nothing when no
+ * reply was wanted. */
+static void Reply(int32_t n) {
+  if (DvrMmapReplyPending()) DvrMmapReply(n);
+}
+
+static void ReplyWords(uint8_t *reply, const int32_t *words, int count) {
   for (int i = 0; i < count; i++) WirePut32(reply + 4 * i, (uint32_t)words[i]);
-  DvrMmapReply(4 * count);
+  Reply(4 * count);
 }
 
 static void ReplyWord(uint8_t *reply, int32_t word) {
-  Reply(reply, &word, 1);
+  ReplyWords(reply, &word, 1);
 }
 
 /* Too short for its arguments: replying handlers answer -13, the others
@@ -32,8 +40,14 @@ static void ReplyShort(void) {
   if (DvrMmapReplyPending()) DvrMmapReply(GiLogError(__FILE__, __LINE__, TRANS_LENGTH));
 }
 
-static HWND WindowOf(int32_t word) {
-  return (HWND)(intptr_t)word;
+/* Window handles travel as 32-bit words that sign-extend to the pointer. */
+static void *WindowOf(uint32_t word) {
+  return (void *)(intptr_t)(int32_t)word;
+}
+
+/* The handle argument of a request, when it names an open handle. */
+static DvrHandle *OpenHandle(int32_t value) {
+  return DvrHandleFind((uint32_t)value);
 }
 
 static int AnyHandleOpen(void) {
@@ -43,8 +57,9 @@ static int AnyHandleOpen(void) {
 }
 
 static void HandleTransportInfo(WireReader *, uint8_t *reply) {
-  const int32_t words[2] = {CHANNEL_MAX_REQUEST, CHANNEL_RING_SIZE};
-  Reply(reply, words, 2);
+  WirePut32(reply + WIRE_TRANSPORT_MAX_REQUEST, CHANNEL_MAX_REQUEST);
+  WirePut32(reply + WIRE_TRANSPORT_RING_SIZE, CHANNEL_RING_SIZE);
+  Reply(WIRE_TRANSPORT_REPLY);
 }
 
 static void HandleVersion(WireReader *a, uint8_t *reply) {
@@ -73,17 +88,17 @@ static void HandleDevicePort(WireReader *a, uint8_t *reply) {
   if (!WireReadWord(a, &id)) return ReplyShort();
   GiPortInfo info;
   memset(&info, 0, sizeof info);
-  WirePut32(reply, (uint32_t)dvr::GiGetDevicePort(id, &info));
-  memcpy(reply + 4, &info, sizeof info);
-  DvrMmapReply(4 + (int32_t)sizeof info);
+  WirePut32(reply + WIRE_STATUS, (uint32_t)dvr::GiGetDevicePort(id, &info));
+  WireEncodePortInfo(reply + WIRE_RECORD, &info);
+  Reply(WIRE_PORT_REPLY);
 }
 
 static void HandleDriverInfo(WireReader *, uint8_t *reply) {
   GiDriverInfo info;
   memset(&info, 0, sizeof info);
-  WirePut32(reply, (uint32_t)dvr::GiGetDriverInfo(&info));
-  memcpy(reply + 4, &info, sizeof info);
-  DvrMmapReply(4 + (int32_t)sizeof info);
+  WirePut32(reply + WIRE_STATUS, (uint32_t)dvr::GiGetDriverInfo(&info));
+  WireEncodeDriverInfo(reply + WIRE_RECORD, &info);
+  Reply(WIRE_DRIVER_REPLY);
 }
 
 static void HandleUnsupported(WireReader *, uint8_t *reply) {
@@ -96,7 +111,7 @@ static void HandleGetDataMode(WireReader *a, uint8_t *reply) {
   int32_t id, mode = 0;
   if (!WireReadWord(a, &id)) return ReplyShort();
   const int32_t words[2] = {dvr::GiGetDataMode(id, &mode), mode};
-  Reply(reply, words, 2);
+  ReplyWords(reply, words, 2);
 }
 
 static void HandleSetDataMode(WireReader *a, uint8_t *) {
@@ -105,42 +120,38 @@ static void HandleSetDataMode(WireReader *a, uint8_t *) {
   dvr::GiSetDataMode(id, mode);
 }
 
+static void ReplyOpen(uint8_t *reply, int32_t status, uint32_t handle, int32_t device, int32_t slot,
+                      uint32_t message) {
+  const WireOpenReply r = {status, handle, device, slot, message};
+  WireEncodeOpenReply(reply, &r);
+  Reply(WIRE_OPEN_REPLY);
+}
+
 static void HandleOpen(WireReader *a, uint8_t *reply) {
   WireOpenRequest req;
   if (!WireDecodeOpen(a->data, a->length, &req)) return ReplyShort();
-  int32_t window = (int32_t)req.window, id = req.deviceId, mode = req.mode;
-  uint32_t eventMask = req.eventMask;
-  /* The name is kept only as far as the request carries it. */
-  char nameCopy[CHANNEL_MAX_REQUEST + 1];
-  memcpy(nameCopy, req.name, (size_t)req.nameSize);
-  nameCopy[req.nameSize] = '\0';
+  /* Everything is copied out before the reply overwrites the request. The
+   * name is kept only as far as the request carries it. */
+  char name[CHANNEL_MAX_REQUEST + 1];
+  memcpy(name, req.name, (size_t)req.nameSize);
+  name[req.nameSize] = '\0';
   GiTypeMask mask;
   memcpy(mask.bits, req.mask, sizeof mask.bits);
-  const uint8_t *maskBytes = req.maskPresent ? mask.bits : NULL;
 
-  QueueLink *queue = DvrMmapCreateQueue(WindowOf(window));
-  if (!queue) {
-    const int32_t words[5] = {GI_FAILED, 0, -1, -1, 0};
-    return Reply(reply, words, 5);
-  }
-  uint32_t value = dvr::GiOpen(nameCopy, id, maskBytes ? &mask : NULL, mode, WindowOf(window), queue);
+  QueueLink *queue = DvrMmapCreateQueue(WindowOf(req.window));
+  if (!queue) return ReplyOpen(reply, GI_FAILED, 0, -1, -1, 0);
+  uint32_t value =
+      dvr::GiOpen(name, req.deviceId, req.maskPresent ? &mask : NULL, req.mode, WindowOf(req.window), queue);
   if (!value) {
-    const int32_t words[5] = {GiLastError, 0, -1, queue->slot, 0};
+    int32_t status = GiLastError, slot = queue->slot;
     DvrMmapDestroyQueue(queue);
-    return Reply(reply, words, 5);
+    return ReplyOpen(reply, status, 0, -1, slot, 0);
   }
   DvrHandle *h = DvrHandleFind(value);
-  h->eventMask = (uint32_t)eventMask;
-  queue->message = h->device->message;
+  h->eventMask = req.eventMask;
+  queue->message = h->device->message; /* from now on notices can be posted */
   DvrFocusReset();
-  const int32_t words[5] = {GI_NO_ERROR, (int32_t)value, h->device->index, queue->slot,
-                            (int32_t)h->device->message};
-  Reply(reply, words, 5);
-}
-
-/* The handle argument of a request, when it names an open handle. */
-static DvrHandle *OpenHandle(int32_t value) {
-  return DvrHandleFind((uint32_t)value);
+  ReplyOpen(reply, GI_NO_ERROR, value, h->device->index, queue->slot, h->device->message);
 }
 
 static void HandleClose(WireReader *a, uint8_t *) {
@@ -157,6 +168,9 @@ static void HandleWrite(WireReader *a, uint8_t *) {
   if (OpenHandle(value)) dvr::GiWriteDevice((uint32_t)value, bytes, n);
 }
 
+/* The capacity only decides between status 1 and the converse itself, which
+ * never writes a reply: a negative capacity is below the limit like any other
+ * small one, so it reaches the converse (status 10). */
 static void HandleConverse(WireReader *a, uint8_t *reply) {
   int32_t value, n, capacity;
   const uint8_t *bytes;
@@ -166,12 +180,14 @@ static void HandleConverse(WireReader *a, uint8_t *reply) {
   int32_t status, length = 0;
   if (!OpenHandle(value))
     status = GI_BAD_HANDLE;
-  else if (capacity > CHANNEL_MAX_REQUEST - 8 || capacity < 0)
+  else if (capacity > CHANNEL_MAX_REQUEST - 8) /* c + 8 > 512, without overflow */
     status = GI_FAILED;
   else
     status = dvr::GiConverse((uint32_t)value, bytes, n, NULL, &length);
-  const int32_t words[3] = {status, length, 0};
-  Reply(reply, words, 3);
+  WirePut32(reply + WIRE_STATUS, (uint32_t)status);
+  WirePut32(reply + WIRE_CONVERSE_LENGTH, (uint32_t)length);
+  WirePut32(reply + WIRE_CONVERSE_SPARE, 0); /* undefined for the reader; not left to chance */
+  Reply(WIRE_CONVERSE_REPLY);
 }
 
 static void HandleBeep(WireReader *a, uint8_t *) {
@@ -179,9 +195,9 @@ static void HandleBeep(WireReader *a, uint8_t *) {
   if (!WireReadWord(a, &value)) return;
   /* At most 14 characters, and never past the request's end even when the
    * sender left out the NUL. */
-  char pattern[15];
-  int32_t avail = a->length - a->used;
-  int32_t take = avail < 14 ? avail : 14;
+  char pattern[WIRE_BEEP_PATTERN_SIZE];
+  int32_t left = WireReadLeft(a);
+  int32_t take = left < WIRE_BEEP_PATTERN_MAX ? left : WIRE_BEEP_PATTERN_MAX;
   const uint8_t *p;
   if (!WireReadBytes(a, take, &p)) return;
   memcpy(pattern, p, (size_t)take);
@@ -213,9 +229,9 @@ static void HandleDeviceInfo(WireReader *a, uint8_t *reply) {
   GiDeviceInfo info;
   memset(&info, 0, sizeof info);
   int32_t status = OpenHandle(value) ? dvr::GiGetDeviceInfo((uint32_t)value, &info) : GI_BAD_HANDLE;
-  WirePut32(reply, (uint32_t)status);
-  memcpy(reply + 4, &info, sizeof info);
-  DvrMmapReply(4 + (int32_t)sizeof info);
+  WirePut32(reply + WIRE_STATUS, (uint32_t)status);
+  WireEncodeDeviceInfo(reply + WIRE_RECORD, &info);
+  Reply(WIRE_DEVICE_INFO_REPLY);
 }
 
 static void HandleGetUiMode(WireReader *a, uint8_t *reply) {
@@ -223,7 +239,7 @@ static void HandleGetUiMode(WireReader *a, uint8_t *reply) {
   if (!WireReadWord(a, &value)) return ReplyShort();
   int32_t status = OpenHandle(value) ? dvr::GiGetUiMode((uint32_t)value, &mode) : GI_BAD_HANDLE;
   const int32_t words[2] = {status, mode};
-  Reply(reply, words, 2);
+  ReplyWords(reply, words, 2);
 }
 
 static void HandleSetUiMode(WireReader *a, uint8_t *) {
@@ -236,10 +252,8 @@ static void HandleResetQueue(WireReader *a, uint8_t *reply) {
   int32_t value;
   if (!WireReadWord(a, &value)) return ReplyShort();
   DvrHandle *h = OpenHandle(value);
-  uint16_t seq = h ? DvrMmapResetQueue(h->queue) : 0;
-  reply[0] = (uint8_t)seq;
-  reply[1] = (uint8_t)(seq >> 8);
-  DvrMmapReply(2);
+  WirePut16(reply + WIRE_RESET_SEQUENCE, h ? DvrMmapResetQueue(h->queue) : 0);
+  Reply(WIRE_RESET_REPLY);
 }
 
 static ReqHandler FindHandler(int32_t code) {
@@ -312,20 +326,9 @@ void DvrServeRequest(void) {
     if (code == REQ_OPEN) DvrPruneHandles();
     WireReader args;
     WireReaderInit(&args, data, length);
-    handler(&args, DvrMmapReplyData());
+    handler(&args, data);
   }
   if (DvrMmapReplyPending()) DvrMmapReply(GiLogError(__FILE__, __LINE__, TRANS_NO_REPLY_GIVEN));
-}
-
-void DvrHandleEvent(int device, GiEvent *ev) {
-  if (device < 0 || device >= UdDeviceCount()) return;
-  UdDevice *dev = UdDeviceAt(device);
-  DvrHandle *h = DvrFindFocus(device);
-  if (UdMotionFilter(dev, ev) != UD_EVENT_READY) return;
-  if (!h || ev->type < 1 || ev->type > 32 || !(h->eventMask & (1u << (ev->type - 1)))) return;
-  DvrDeliver(h, ev);
-  if (ev->type == GI_MOTION_EVENT || ev->type == GI_COMBO_EVENT) dev->motionActive = 1;
-  if (ev->type == GI_ZERO_EVENT) dev->motionActive = 0;
 }
 
 void DvrCloseAllHandles(void) {

@@ -1,4 +1,4 @@
-/* dvrinput_win.cpp — DvrProcessInput: read what device i's port holds, run
+/* dvrinput.cpp — DvrProcessInput: read what device i's port holds, run
  * the device's parser over it and route each completed event. Called by the
  * main loop after the device's read event fired (and when arming finds input). */
 #include <string.h>
@@ -6,7 +6,7 @@
 #include "device/uddev.h"
 #include "device/udsystem.h"
 #include "dvrinput.h"
-#include "dvrsvreq.h"
+#include "dvrroute.h"
 
 enum { INPUT_READ_SIZE = 256 };
 
@@ -20,7 +20,7 @@ void DvrProcessInput(int i) {
   memset(&ev, 0, sizeof ev);
   int32_t result = UdParseInput(dev, bytes, n, &ev);
   while (result == UD_EVENT_READY) {
-    DvrHandleEvent(i, &ev);
+    DvrRouteEvent(i, &ev);
     memset(&ev, 0, sizeof ev);
     result = UdParseInput(dev, bytes, 0, &ev);
   }

@@ -1,5 +1,5 @@
-/* inihomed_win.cpp — IniHomeDir over GetPrivateProfileStringA. Linked into the
- * driver and into every program of the library (log, driver start). */
+/* inihomed_win.cpp — IniHomeDir over GetPrivateProfileStringA. Part of the
+ * input library: its diagnostic log and its driver start read it. */
 #include <windows.h>
 
 #include "inihomed.h"

@@ -1,17 +1,19 @@
-/* dvrgi_win.cpp — driver side of the library's calls (see dvrgi.h): open and
+/* dvrgi.cpp — driver side of the library's calls (see dvrgi.h): open and
  * close with their beeps, queries, commands, exclusive-use slots and modes.
  * Called by the request service; every failure is logged here, once. */
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "device/uddev.h"
 #include "dvrgi.h"
+#include "dvrplat.h"
+#include "lib/gistate.h"
+#include "lib/wire.h"
 
-#define OK() (GiLastError = GI_NO_ERROR)
-#define FAIL(c) (GiLastError = GiLogError(__FILE__, __LINE__, (c)))
+/* Outcomes go through GiStore (GI_RETURN): GiLastError, and the log for a
+ * failure, as on the library's side of the same calls. */
+#define GI_STORE(c) GiStore(__FILE__, __LINE__, (c))
 
 static const char kVersionText[] = "Gyrantrix Driver version 8.0";
 static const char kDateText[] = "January 31, 1997";
@@ -24,22 +26,6 @@ static int Initialised(void) {
   return UdDeviceCount() >= 0;
 }
 
-DvrHandle *DvrHandleFind(uint32_t value) {
-  if (value == 0) return NULL;
-  for (int i = 0; i < UdDeviceCount(); i++)
-    for (DvrHandle *h = UdDeviceAt(i)->handles; h; h = h->next)
-      if (h->value == value) return h;
-  return NULL;
-}
-
-uint32_t DvrHandleNewValue(void) {
-  static uint32_t next = 0;
-  do {
-    next++;
-  } while (next == 0 || DvrHandleFind(next));
-  return next;
-}
-
 namespace dvr {
 
 int32_t GiGetNumDevices(void) {
@@ -48,23 +34,23 @@ int32_t GiGetNumDevices(void) {
 
 UdDevice *GiIsDeviceID(int32_t id) {
   if (!Initialised()) {
-    FAIL(GI_UNINITIALIZED);
+    GI_STORE(GI_UNINITIALIZED);
     return NULL;
   }
   for (int i = 0; i < UdDeviceCount(); i++)
     if (UdDeviceAt(i)->index == id) return UdDeviceAt(i);
-  FAIL(GI_BAD_ID);
+  GI_STORE(GI_BAD_ID);
   return NULL;
 }
 
 DvrHandle *GiIsHandle(uint32_t value) {
   if (!Initialised()) {
-    FAIL(GI_UNINITIALIZED);
+    GI_STORE(GI_UNINITIALIZED);
     return NULL;
   }
   DvrHandle *h = DvrHandleFind(value);
   if (!h || h->magic != DVR_HANDLE_MAGIC) {
-    FAIL(GI_BAD_HANDLE);
+    GI_STORE(GI_BAD_HANDLE);
     return NULL;
   }
   return h;
@@ -73,31 +59,31 @@ DvrHandle *GiIsHandle(uint32_t value) {
 uint32_t GiOpen(const char *name, int32_t id, const GiTypeMask *mask, int32_t mode, void *window,
                 QueueLink *queue) {
   if (!Initialised()) {
-    FAIL(GI_UNINITIALIZED);
+    GI_STORE(GI_UNINITIALIZED);
     return 0;
   }
   if (!name) {
-    FAIL(GI_BAD_VALUE);
+    GI_STORE(GI_BAD_VALUE);
     return 0;
   }
   if (id != -1 && !GiIsDeviceID(id)) return 0;
-  if (mode == 2) {
-    FAIL(GI_UNSUPPORTED);
+  if (mode == GI_POLL_MODE) {
+    GI_STORE(GI_UNSUPPORTED);
     return 0;
   }
-  if (mode != 1) {
-    FAIL(GI_BAD_VALUE);
+  if (mode != GI_EVENT_MODE) {
+    GI_STORE(GI_BAD_VALUE);
     return 0;
   }
   UdDevice *dev = UdFindDevice(id, mask ? mask->bits : NULL);
   if (!dev) {
-    FAIL(GI_FAILED);
+    GI_STORE(GI_FAILED);
     return 0;
   }
   size_t n = strlen(name) + 1;
   DvrHandle *h = (DvrHandle *)calloc(1, sizeof *h + n);
   if (!h) {
-    FAIL(GI_FAILED);
+    GI_STORE(GI_FAILED);
     return 0;
   }
   UdBeep(dev, "cCc");
@@ -106,17 +92,15 @@ uint32_t GiOpen(const char *name, int32_t id, const GiTypeMask *mask, int32_t mo
   h->name = (char *)(h + 1);
   memcpy(h->name, name, n);
   h->mode = mode;
-  h->eventMask = 31;
+  h->eventMask = WIRE_ALL_EVENT_TYPES;
   h->uiMode = -1;
   h->window = window;
   h->queue = queue;
-  DWORD pid = 0;
-  GetWindowThreadProcessId((HWND)window, &pid);
-  h->process = pid;
+  h->process = DvrPlatWindowProcess(window);
   h->value = DvrHandleNewValue();
   h->next = dev->handles;
   dev->handles = h;
-  OK();
+  GI_STORE(GI_NO_ERROR);
   return h->value;
 }
 
@@ -137,7 +121,7 @@ int32_t GiClose(uint32_t value) {
   }
   h->magic = 0;
   free(h);
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiGetDevicePort(int32_t id, GiPortInfo *info) {
@@ -149,24 +133,24 @@ int32_t GiGetDevicePort(int32_t id, GiPortInfo *info) {
   info->deviceClass = dev->model ? dev->model->deviceClass : 0;
   CopyText(info->typeName, dev->model ? dev->model->name : "");
   CopyText(info->portName, dev->portName);
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiGetDriverInfo(GiDriverInfo *info) {
-  if (!Initialised()) return FAIL(GI_UNINITIALIZED);
+  if (!Initialised()) GI_RETURN(GI_UNINITIALIZED);
   memset(info, 0, sizeof *info);
   info->major = 8;
   info->minor = 0;
   info->build = 15;
   CopyText(info->version, kVersionText);
   CopyText(info->date, kDateText);
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiGetDeviceID(uint32_t value) {
   DvrHandle *h = GiIsHandle(value);
   if (!h) return -1;
-  OK();
+  GI_STORE(GI_NO_ERROR);
   return h->device->index;
 }
 
@@ -182,13 +166,12 @@ int32_t GiGetDeviceInfo(uint32_t value, GiDeviceInfo *info) {
     info->canBeep = dev->model->canBeep;
   }
   CopyText(info->firmware, dev->ident);
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 /* Device-layer results as library codes. */
 static int32_t FromDevice(int rc, int line) {
-  if (rc == 0) return OK();
-  return GiLastError = GiLogError(__FILE__, line, rc == UD_UNSUPPORTED ? GI_UNSUPPORTED : GI_FAILED);
+  return GiStore(__FILE__, line, rc == 0 ? GI_NO_ERROR : rc == UD_UNSUPPORTED ? GI_UNSUPPORTED : GI_FAILED);
 }
 
 int32_t GiBeep(uint32_t value, const char *pattern) {
@@ -206,8 +189,8 @@ int32_t GiRezero(uint32_t value) {
 int32_t GiWriteDevice(uint32_t value, const uint8_t *bytes, int32_t count) {
   DvrHandle *h = GiIsHandle(value);
   if (!h) return GiLastError;
-  if (count == 0) return OK();
-  if (count < 0) return FAIL(GI_FAILED);
+  if (count == 0) GI_RETURN(GI_NO_ERROR);
+  if (count < 0) GI_RETURN(GI_FAILED);
   return FromDevice(UdWriteDevice(h->device, bytes, count), __LINE__);
 }
 
@@ -217,10 +200,10 @@ int32_t GiGrabDevice(uint32_t value, int32_t grab) {
   UdDevice *dev = h->device;
   DvrHandle **chosen = grab ? &dev->grabSlot : &dev->backgroundSlot;
   DvrHandle **other = grab ? &dev->backgroundSlot : &dev->grabSlot;
-  if (*chosen) return *chosen == h ? OK() : FAIL(GI_FAILED);
-  if (*other == h) return FAIL(GI_FAILED); /* one slot per handle */
+  if (*chosen) GI_RETURN(*chosen == h ? GI_NO_ERROR : GI_FAILED);
+  if (*other == h) GI_RETURN(GI_FAILED); /* one slot per handle */
   *chosen = h;
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiReleaseDevice(uint32_t value) {
@@ -232,8 +215,8 @@ int32_t GiReleaseDevice(uint32_t value) {
   else if (dev->backgroundSlot == h)
     dev->backgroundSlot = NULL;
   else
-    return FAIL(GI_FAILED);
-  return OK();
+    GI_RETURN(GI_FAILED);
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiGetUiMode(uint32_t value, int32_t *mode) {
@@ -241,16 +224,16 @@ int32_t GiGetUiMode(uint32_t value, int32_t *mode) {
     DvrHandle *h = GiIsHandle(value);
     if (!h) return GiLastError;
     *mode = h->uiMode;
-    return OK();
+    GI_RETURN(GI_NO_ERROR);
   }
-  if (!Initialised()) return FAIL(GI_UNINITIALIZED);
+  if (!Initialised()) GI_RETURN(GI_UNINITIALIZED);
   for (int i = 0; i < UdDeviceCount(); i++) {
     if (UdDeviceAt(i)->handles) {
       *mode = UdDeviceAt(i)->handles->uiMode;
-      return OK();
+      GI_RETURN(GI_NO_ERROR);
     }
   }
-  return FAIL(GI_BAD_HANDLE);
+  GI_RETURN(GI_BAD_HANDLE);
 }
 
 int32_t GiSetUiMode(uint32_t value, int32_t mode) {
@@ -258,30 +241,30 @@ int32_t GiSetUiMode(uint32_t value, int32_t mode) {
     DvrHandle *h = GiIsHandle(value);
     if (!h) return GiLastError;
     h->uiMode = mode;
-    return OK();
+    GI_RETURN(GI_NO_ERROR);
   }
-  if (!Initialised()) return FAIL(GI_UNINITIALIZED);
+  if (!Initialised()) GI_RETURN(GI_UNINITIALIZED);
   int any = 0;
   for (int i = 0; i < UdDeviceCount(); i++)
     for (DvrHandle *h = UdDeviceAt(i)->handles; h; h = h->next, any = 1) h->uiMode = mode;
-  return any ? OK() : FAIL(GI_BAD_HANDLE);
+  GI_RETURN(any ? GI_NO_ERROR : GI_BAD_HANDLE);
 }
 
 int32_t GiGetDataMode(int32_t id, int32_t *mode) {
   if (id != -1 && !GiIsDeviceID(id)) return GiLastError;
   *mode = 1; /* every device delivers cooked data */
-  return OK();
+  GI_RETURN(GI_NO_ERROR);
 }
 
 int32_t GiSetDataMode(int32_t id, int32_t) {
   if (!GiIsDeviceID(id)) return GiLastError;
-  return FAIL(GI_UNSUPPORTED);
+  GI_RETURN(GI_UNSUPPORTED);
 }
 
 int32_t GiConverse(uint32_t value, const uint8_t *, int32_t, uint8_t *, int32_t *replyLength) {
   *replyLength = 0;
   if (!GiIsHandle(value)) return GiLastError;
-  return FAIL(GI_UNSUPPORTED);
+  GI_RETURN(GI_UNSUPPORTED);
 }
 
 }  // namespace dvr

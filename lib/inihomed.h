@@ -1,6 +1,7 @@
 /* inihomed.h — the installation directory as "gyrantx.ini" names it.
- * Called by the diagnostic log, by the library when it starts the driver, and
- * by the driver; implemented over the Win32 profile functions (inihomed_win.cpp). */
+ * Called by the diagnostic log (of the driver and of every application) and
+ * by the library when it starts the driver; implemented over the Win32
+ * profile functions (inihomed_win.cpp). */
 #ifndef GYX_INIHOMED_H
 #define GYX_INIHOMED_H
 
