@@ -61,6 +61,21 @@ write("parser", "device-message", chunks(0, message, 4))
 write("parser", "malformed", chunks(0, garbage, 6))
 write("parser", "no-frame-end", chunks(0, long_run, 200))
 
+
+# Bit-7 framed models (rows 2 and 3 of the model table): a packet's first
+# byte has bit 7 clear, every further byte set; it ends where the next begins.
+def b7(letter, data):
+    return letter + bytes([0x80 | (d & 0x7F) for d in data])
+
+
+stick = (b7(b"K", [0x01, 0, 0]) + b7(b"D", [0, 0x30, 0x02, 0, 0x40, 0, 0, 0, 0, 0, 0x11]) + b7(b"K", [0, 0, 0]) +
+         b7(b"R", b"ESET Quorvanel Stick") + b7(b"D", [0] * 11) + b"K")
+lumeqaro = (b7(b"K", [0, 0x3F, 0, 0]) + b7(b"D", [0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0]) + b7(b"K", [0, 0, 0, 0]) +
+            b7(b"!", b"1 Quorvanel (R) V4.0") + b"D")
+write("parser", "stick-session", chunks(2, stick, 5))
+write("parser", "stick-raw-bytewise", chunks(0x82, stick, 1))
+write("parser", "lumeqaro-session", chunks(3, lumeqaro, 9))
+
 # ---- Event rings ---------------------------------------------------------------
 RING = 1800
 
