@@ -700,12 +700,18 @@ TEST_F(Evtview, LayoutBSendsTheModeWordTheDriverApplies) {
     EXPECT_TRUE(GyxUiItemEnabled(dlg, id)) << id;
   }
 
-  // Presses and releases button 1, then button 2; true when button 1's
-  // lines came, false when only button 2's did.
+  // Presses and releases button 1, then button 2; 1 when button 1's lines
+  // came, 0 when only button 2's did, -1 when the lines are not either. The
+  // driver's settings window may come or go with button 1 and take the
+  // front: the program is brought back before button 2.
   auto menuButtonReaches = [&]() -> int {
     const int before = GyxUiListCount(dlg, IDC_LIST);
     if (!GyxUiForeground(dlg)) return -1;
-    for (const char *line : {"press 1", "release all", "press 2", "release all"})
+    for (const char *line : {"press 1", "release all"})
+      if (GyxSimAsk(&sims[1], line).rfind("ok", 0) != 0) return -1;
+    Sleep(300);
+    if (!GyxUiForeground(dlg)) return -1;
+    for (const char *line : {"press 2", "release all"})
       if (GyxSimAsk(&sims[1], line).rfind("ok", 0) != 0) return -1;
     std::vector<std::string> lines;
     if (!GyxWaitFor(
@@ -748,6 +754,7 @@ TEST_F(Evtview, LayoutBSendsTheModeWordTheDriverApplies) {
   EXPECT_EQ(menuButtonReaches(), 0);
 
   // Events are listed in this layout as in the other.
+  ASSERT_TRUE(GyxUiForeground(dlg));
   ASSERT_TRUE(GyxUiClick(dlg, IDC_CLEAR));
   ASSERT_TRUE(GyxUiClick(dlg, IDC_SINGLE));
   Sim("press 4");
