@@ -214,7 +214,7 @@ TEST(EvtviewLines, DominantAxisKeepsTheEarlierOnTies) {
     int v[6];
     int axis;
   } cases[] = {
-      {{-5, 0, 0, 0, 0, 5}, 0},             // the tie of the specification
+      {{-5, 0, 0, 0, 0, 5}, 0},             // tx and rz tie: the earlier axis wins
       {{0, 0, 0, 0, 0, 0}, 0},              // at rest: tx
       {{1, -2, 2, 0, 0, 0}, 1},             // ty before tz
       {{0, 0, 0, 7, -8, 8}, 4},             // ry before rz

@@ -1,8 +1,8 @@
 // gyxres.h: the resources of a built program, read without running it: texts
 // of its string table, its dialog templates (controls with ids, classes,
 // texts, styles and positions in dialog units), icons and bitmaps, and the
-// version numbers. For tests that hold a program's user interface to its
-// specification control by control.
+// version numbers. For tests that check a program's user interface against
+// the intended layout control by control.
 #ifndef GYX_HARNESS_RES_H
 #define GYX_HARNESS_RES_H
 
