@@ -10,6 +10,8 @@ Phases, each with its bare baseline in the same run:
      applications, CPU at full line rate, memory with eight applications
   C  driver with one unpaced simulator: pipeline throughput in bursts
   N  native parser speed (Google Benchmark)
+  J  the jet demo's frame (its own window and paint code) beside a bare GDI
+     program drawing the same lines, and motion -> screen through its loop
 """
 
 import argparse
@@ -325,6 +327,38 @@ class Run:
         finally:
             sim.stop()
 
+    def phase_jet(self):
+        a = self.args
+        self.say("J: jet demo frame beside bare GDI")
+        lines = os.path.join(self.logs, "jet-lines.txt")
+        r = self.results
+        for key in ("jet_fps", "gdi_fps", "jet_frame_us", "gdi_frame_us", "jet_own_us", "jet_motion_us",
+                    "jet_motion_max_us", "jet_paints"):
+            r[key] = []
+        for i in range(a.runs):
+            # Alternating in the same run, so both meet the same load.
+            out = os.path.join(self.logs, "jetframe-%d.txt" % i)
+            j = self.start("gyxbench_jetframe", ["--frames", a.frames, "--rounds", a.jet_rounds, "--lines",
+                                                 win_path(lines), "--out", win_path(out)], "jetframe")
+            j.expect("ready", 60)
+            d = j.expect("done", 600)
+            j.stop()
+            r["jet_fps"].append(float(d["fps"]))
+            r["jet_frame_us"] += read_samples(out)
+            r["jet_own_us"].append(float(d["own_us"]))
+            r["jet_motion_us"].append(float(d["motion_us"]))
+            r["jet_motion_max_us"].append(float(d["motion_max_us"]))
+            r["jet_paints"].append(int(d["paints"]))
+            r["jet_lines"] = int(d["lines"])
+            out = os.path.join(self.logs, "gdiframe-%d.txt" % i)
+            g = self.start("gyxbench_gdiframe", ["--lines", win_path(lines), "--frames", a.frames, "--out",
+                                                 win_path(out)], "gdiframe")
+            g.expect("ready", 60)
+            e = g.expect("done", 600)
+            g.stop()
+            r["gdi_fps"].append(float(e["fps"]))
+            r["gdi_frame_us"] += read_samples(out)
+
     def phase_native(self):
         self.say("N: native parser speed")
         out = os.path.join(self.logs, "parser.json")
@@ -368,7 +402,9 @@ def main():
     ap.add_argument("--burst", type=int, default=1000, help="packets per throughput burst")
     ap.add_argument("--idle-seconds", type=float, default=10.0, help="length of one CPU window")
     ap.add_argument("--skip-idle", action="store_true", help="leave out the CPU windows (quick runs)")
-    ap.add_argument("--phases", default="ABCN", help="which phases to run")
+    ap.add_argument("--frames", type=int, default=2000, help="jet frame: frames per run")
+    ap.add_argument("--jet-rounds", type=int, default=200, help="jet frame: motion -> screen rounds per run")
+    ap.add_argument("--phases", default="ABCNJ", help="which phases to run")
     ap.add_argument("--out", default=os.path.join(ROOT, "bench", "results.md"), help="table file to write")
     ap.add_argument("--json", default=None, help="also write the raw figures here")
     ap.add_argument("--from-json", default=None, help="render the table from a file --json wrote, measuring nothing")
@@ -382,7 +418,8 @@ def main():
         started = time.monotonic()
         info = machine()
         for phase in args.phases:
-            getattr(run, {"A": "phase_a", "B": "phase_b", "C": "phase_c", "N": "phase_native"}[phase])()
+            getattr(run, {"A": "phase_a", "B": "phase_b", "C": "phase_c", "N": "phase_native",
+                          "J": "phase_jet"}[phase])()
         info["seconds"] = time.monotonic() - started
         info["runs"] = args.runs
         results = run.results

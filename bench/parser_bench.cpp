@@ -1,8 +1,9 @@
-/* parser_bench.cpp — native speed of the Quorvanel packet parser, through
- * UdParseInput exactly as the driver's input loop calls it, over a long
- * stream of mixed packets (escapes and malformed packets included). Every
- * pass checks that the parser produced the events the stream holds, so a
- * fast wrong parser reports an error instead of a figure.
+/* parser_bench.cpp — native speed of the packet parsers (Quorvanel, and the
+ * bit-7 framed Quorvanel Stick and Lumeqaro 700), through UdParseInput exactly
+ * as the driver's input loop calls it, over a long stream of mixed packets
+ * (escapes and malformed packets included). Every pass checks that the parser
+ * produced the events the stream holds, so a fast wrong parser reports an
+ * error instead of a figure.
  * Run by bench/run.sh; Google Benchmark prints bytes per second. */
 #include <benchmark/benchmark.h>
 
@@ -10,6 +11,7 @@
 
 #include <vector>
 
+#include "bench/b7stream.h"
 #include "bench/qvstream.h"
 #include "driver/device/udextern.h"
 #include "driver/device/uddev.h"
@@ -68,6 +70,21 @@ const Stream &StreamFor(const char *modelKey) {
   return s;
 }
 
+struct B7Stream {
+  std::vector<uint8_t> bytes;
+  B7StreamCounts counts;
+  int rc;
+};
+
+const B7Stream &B7StreamFor(int32_t type) {
+  static B7Stream stick, lumeqaro;
+  B7Stream &s = type == GI_TYPE_LUMEQARO_700 ? lumeqaro : stick;
+  if (s.bytes.empty())
+    s.rc = B7MakeStream(&s.bytes, kStreamBytes, 20240531u,
+                        type == GI_TYPE_LUMEQARO_700 ? "lumeqaro" : "stick", &s.counts);
+  return s;
+}
+
 /* A device record open in cooked mode, as the driver has it after start-up. */
 UdDevice *OpenDevice(int32_t type) {
   UdUseSystem(&kSystem);
@@ -78,7 +95,7 @@ UdDevice *OpenDevice(int32_t type) {
   dev->type = type;
   dev->model = UdFindModel(type, 0);
   dev->dataMode = 1;
-  dev->ops = &udQuorvanelOps;
+  dev->ops = dev->model->ops;
   return dev;
 }
 
@@ -127,12 +144,49 @@ void BM_QuorvanelParse(benchmark::State &state) {
   state.counters["malformed%"] = 100.0 * (double)s.counts.malformed / packets;
 }
 
+/* range(0): model type (3 = Quorvanel Stick, 5 = Lumeqaro 700); range(1):
+ * bytes per read, as above. */
+void BM_Bit7Parse(benchmark::State &state) {
+  const int32_t type = (int32_t)state.range(0);
+  const int32_t chunk = (int32_t)state.range(1);
+  const B7Stream &s = B7StreamFor(type);
+  if (s.rc != 0) {
+    state.SkipWithError("the stream could not be made");
+    return;
+  }
+  UdDevice *dev = OpenDevice(type);
+  int64_t wrong = 0;
+  for (auto _ : state) {
+    int64_t events = ParseAll(dev, s.bytes, chunk);
+    UdResetReceive(dev); /* the stream ends in the first byte of a packet */
+    if (events != s.counts.events()) wrong++;
+  }
+  if (wrong) {
+    state.SkipWithError("the parser's events differ from the packets in the stream");
+    return;
+  }
+  state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)s.bytes.size());
+  state.SetItemsProcessed((int64_t)state.iterations() * s.counts.events());
+  const double packets = (double)(s.counts.events() + s.counts.malformed);
+  state.counters["packets"] = packets;
+  state.counters["malformed%"] = 100.0 * (double)s.counts.malformed / packets;
+}
+
 BENCHMARK(BM_QuorvanelParse)
     ->ArgNames({"type", "read"})
     ->Args({1, 256})
     ->Args({1, 1})
     ->Args({2, 256})
     ->Args({2, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
+
+BENCHMARK(BM_Bit7Parse)
+    ->ArgNames({"type", "read"})
+    ->Args({GI_TYPE_QUORVANEL_STICK, 256})
+    ->Args({GI_TYPE_QUORVANEL_STICK, 1})
+    ->Args({GI_TYPE_LUMEQARO_700, 256})
+    ->Args({GI_TYPE_LUMEQARO_700, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.5);
 

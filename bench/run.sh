@@ -30,7 +30,8 @@ mkdir -p build
 echo "bench: building release trees (build/bench-native, build/bench-win64)" >&2
 build build/bench-native -DGYX_SANITIZE=OFF -- gyxbench_parser gyxsim gyxmodem || exit 1
 build build/bench-win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -- \
-  gyxsrv gyxbench_app gyxbench_echo gyxbench_post gyxbench_sema gyxbench_idle gyxbench_mem || exit 1
+  gyxsrv gyxbench_app gyxbench_echo gyxbench_post gyxbench_sema gyxbench_idle gyxbench_mem \
+  gyxbench_jetframe gyxbench_gdiframe || exit 1
 
 # The modem-line shim of the release tree goes into every Wine process.
 export GYX_MODEM_SHIM="$root/build/bench-native/tools/modemshim/libgyxmodem.so"

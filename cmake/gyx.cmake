@@ -7,6 +7,15 @@ if(NOT GYX_WIN32 AND GYX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The fuzz tree instruments every portable library for libFuzzer's coverage
+# feedback; only the fuzz targets themselves link libFuzzer's main.
+if(GYX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "GYX_FUZZ needs clang (cmake --preset fuzz)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(GYX_WIN32)
   # The mingw runtime DLLs are not on Wine's path: link everything statically.
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -17,6 +17,8 @@
 static struct {
   int created;
   HANDLE dvrLock, mapping, appLock, dvrPoke, appPoke;
+  HANDLE life; /* CHANNEL_DVR_LIFE, owned by this thread while lifeOwned */
+  int lifeOwned;
   RequestBlock *block;
   int replyPending;
   uint8_t privateData[CHANNEL_MAX_REQUEST];
@@ -31,7 +33,16 @@ int32_t DvrMmapLastStatus(void) {
   return g.lastStatus;
 }
 
+/* Before the driver lock goes, so that the next driver finds it free. */
+static void DropLife(void) {
+  if (g.lifeOwned) ReleaseMutex(g.life);
+  if (g.life) CloseHandle(g.life);
+  g.life = NULL;
+  g.lifeOwned = 0;
+}
+
 static void CloseAll(void) {
+  DropLife();
   if (g.appPoke) CloseHandle(g.appPoke);
   if (g.dvrPoke) CloseHandle(g.dvrPoke);
   if (g.appLock) CloseHandle(g.appLock);
@@ -41,6 +52,36 @@ static void CloseAll(void) {
   g.appPoke = g.dvrPoke = g.appLock = g.mapping = g.dvrLock = NULL;
   g.block = NULL;
 }
+
+/* ---- A driver that died ------------------------------------------------
+ * The running driver owns the life mutex. Whoever can take it knows that no
+ * live driver holds the block: a stamp found then was left by a driver that
+ * ended without its shut-down, and the block may be claimed again. The
+ * applications take it only for an instant, when they find the driver gone,
+ * hence the short wait rather than none. */
+static int TakeLife(void) {
+  g.life = CreateMutexA(NULL, FALSE, CHANNEL_DVR_LIFE);
+  if (!g.life) return FAIL(TRANS_DVR_LOCK);
+  DWORD w = WaitForSingleObject(g.life, CHANNEL_LIFE_CLAIM_WAIT);
+  if (w == WAIT_TIMEOUT) return FAIL(TRANS_OWNED);
+  if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) return FAIL(TRANS_LOCK_TIMEOUT);
+  g.lifeOwned = 1;
+  return 0;
+}
+
+/* The dead driver's exchange may have been cut anywhere: a request it never
+ * took or a reply nobody read would answer the next exchange. Its stamp must
+ * not come back either: applications tell drivers apart by it alone. */
+static void ClaimDeadBlock(void) {
+  uint32_t old = g.block->stamp;
+  while (WaitForSingleObject(g.dvrPoke, 0) == WAIT_OBJECT_0) {
+  }
+  while (WaitForSingleObject(g.appPoke, 0) == WAIT_OBJECT_0) {
+  }
+  g.block->replyWanted = 0;
+  while ((uint32_t)time(NULL) == old) Sleep(50);
+}
+/* ---------------------------------------------------------------------------- */
 
 int DvrMmapCreate(void) {
   if (g.created) return FAIL(TRANS_NOT_ATTACHED);
@@ -56,6 +97,8 @@ int DvrMmapCreate(void) {
     }
     locked = 1;
   }
+  status = TakeLife();
+  if (status != 0) goto fail;
   g.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(RequestBlock),
                                  CHANNEL_MAP_NAME);
   if (!g.mapping) {
@@ -82,10 +125,7 @@ int DvrMmapCreate(void) {
     status = FAIL(TRANS_REPLY_SEM);
     goto fail;
   }
-  if (g.block->stamp != 0) {
-    status = FAIL(TRANS_OWNED);
-    goto fail;
-  }
+  if (g.block->stamp != 0) ClaimDeadBlock(); /* we hold the life mutex: its owner is gone */
   g.block->stamp = (uint32_t)time(NULL);
   g.block->code = 0;
   g.block->length = 0;
@@ -97,6 +137,7 @@ int DvrMmapCreate(void) {
   return 0;
 fail:
   /* Only our own handles close: a running driver's block stays untouched. */
+  DropLife();
   if (locked) ReleaseMutex(g.dvrLock);
   CloseAll();
   return status;
@@ -124,6 +165,7 @@ void DvrMmapClose(void) {
   /* Applications tell drivers apart by the stamp alone: the next driver's
    * claim must not fall in the second that named this one. */
   while ((uint32_t)time(NULL) == stamp) Sleep(50);
+  DropLife();
   if (locked) ReleaseMutex(g.dvrLock);
   CloseAll();
   g.created = 0;

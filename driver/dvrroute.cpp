@@ -16,6 +16,7 @@ void DvrRouteEvent(int device, GiEvent *ev) {
   if (device < 0 || device >= UdDeviceCount()) return;
   UdDevice *dev = UdDeviceAt(device);
   DvrHandle *h = DvrFindFocus(device);
+  UiFollowFocus(h);
   /* Without a focus handle every step is the driver's (UI mode -1): the
    * menu button and the 2200's rezero still act, though nobody gets events. */
   if (UdMotionFilter(dev, ev, h ? h->uiMode : GI_UI_ALL) != UD_EVENT_READY) return;

@@ -16,6 +16,8 @@
 #include "gyxextrn.h"
 #include "gyxsrv_res.h"
 #include "init.h"
+#include "ui.h"
+#include "uiwindow.h"
 #include "lib/channel.h"
 
 #define MAX_DEVICES 4
@@ -41,14 +43,6 @@ static void ArmDevice(int i) {
   while (InitArmDevice(i)) DvrProcessInput(i);
 }
 
-static void PumpMessages(void) {
-  MSG msg;
-  while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 static void MainLoop(HANDLE *waits, int count) {
   int rearm = -1; /* device whose wait is re-armed before the next wait */
   while (!gDvrQuit) {
@@ -66,12 +60,13 @@ static void MainLoop(HANDLE *waits, int count) {
       DvrServeRequest();
     } else if (r > WAIT_OBJECT_0 && r <= WAIT_OBJECT_0 + (DWORD)count) {
       int i = (int)(r - WAIT_OBJECT_0) - 1;
+      UiShowDevice(i); /* the device that wakes the loop is the one shown */
       DvrProcessInput(i);
       rearm = i;
     } else if (r == WAIT_TIMEOUT) {
-      DvrFocusPoll();
+      UiFollowFocus(DvrFocusPoll()); /* the window follows the application in front */
     } else {
-      PumpMessages(); /* a message is waiting, or the wait failed */
+      UiPump(); /* a message is waiting, or the wait failed */
     }
   }
 }
@@ -108,6 +103,8 @@ static int RunDriver(int quiet) {
     DvrMmapClose();
     return ReportOpenFailure(rc, model, port);
   }
+  /* Without its window the driver still serves; "-shutdown" still ends it. */
+  UiCreate(GetModuleHandleA(NULL));
   for (int i = 0; i < count; i++) ArmDevice(i);
 
   MainLoop(waits, count);
@@ -115,6 +112,7 @@ static int RunDriver(int quiet) {
   /* Orderly shut-down: let the last replies reach their applications. */
   Sleep(1000);
   InitCloseDevices();
+  UiDestroy();
   DvrCloseAllHandles();
   DvrMmapClose();
   return 0;

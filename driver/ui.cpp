@@ -5,8 +5,6 @@
 
 #include "slim/gyx_slim.h"
 
-int gUiSettingsShown = 1;
-
 static void RemoveBits(GiEvent *ev, uint32_t bits) {
   ev->last &= ~bits;
   ev->current &= ~bits;

@@ -8,8 +8,7 @@
 
 #include "device/uddev.h"
 
-/* 1 while the settings window is shown. */
-extern int gUiSettingsShown;
+struct DvrHandle;
 
 /* Applies the user's settings to one event in place: UD_EVENT_READY to
  * deliver it, UD_OK to drop it. Steps run as uiMode (the focus handle's UI
@@ -22,5 +21,8 @@ void UiRezero(UdDevice *dev);
 /* The window of the settings side, or NULL (focus keeps the last application
  * while it is in front). */
 void *UiSettingsWindow(void);
+/* A focus lookup found h (null: none): the window shows h's device and
+ * applies its UI mode (-1 without a handle); nothing changes when neither did. */
+void UiFollowFocus(struct DvrHandle *h);
 
 #endif

@@ -16,6 +16,8 @@
 static struct {
   int attached;
   HANDLE mapping, lock, dvrPoke, appPoke;
+  HANDLE life; /* the driver's life mutex; null when the driver has none */
+  int gone;    /* the driver died while attached */
   RequestBlock *block;
   uint32_t stamp;
   int32_t maxRequest, ringSize;
@@ -43,11 +45,40 @@ int AppMmapIsAttached(void) {
   return g.attached;
 }
 
+/* ---- A driver that died ------------------------------------------------
+ * A driver killed without its shut-down leaves its stamp behind, so the
+ * stamp alone cannot tell that it is gone. Its life mutex can: while the
+ * driver lives nobody else can take it. Waiting for an answer therefore also
+ * waits for the mutex; taking it means the driver has died, and it is handed
+ * back at once for the next driver to claim. */
+static int DriverGone(void) {
+  return g.gone || CurrentStamp() != g.stamp;
+}
+
+/* Waits up to ms for the reply semaphore: 0, TRANS_REPLY_TIMEOUT, or
+ * TRANS_NO_DRIVER (unlogged: the caller reports it) when the driver died
+ * meanwhile. */
+static int WaitSignal(DWORD ms) {
+  if (!g.life) return WaitForSingleObject(g.appPoke, ms) == WAIT_OBJECT_0 ? 0 : TRANS_REPLY_TIMEOUT;
+  HANDLE both[2] = {g.appPoke, g.life}; /* an answer that came wins */
+  DWORD w = WaitForMultipleObjects(2, both, FALSE, ms);
+  if (w == WAIT_OBJECT_0) return 0;
+  if (w == WAIT_OBJECT_0 + 1 || w == WAIT_ABANDONED_0 + 1) {
+    ReleaseMutex(g.life);
+    g.gone = 1;
+    return TRANS_NO_DRIVER;
+  }
+  return TRANS_REPLY_TIMEOUT;
+}
+/* ---------------------------------------------------------------------------- */
+
 int AppMmapDriverChanged(void) {
-  return g.block && CurrentStamp() != g.stamp;
+  return g.block && DriverGone();
 }
 
 static void CloseHandles(void) {
+  if (g.life) CloseHandle(g.life);
+  g.life = NULL;
   if (g.appPoke) CloseHandle(g.appPoke);
   if (g.dvrPoke) CloseHandle(g.dvrPoke);
   if (g.lock) CloseHandle(g.lock);
@@ -85,6 +116,8 @@ int AppMmapAttach(void) {
     status = FAIL(TRANS_REPLY_SEM);
     goto fail;
   }
+  g.life = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, CHANNEL_DVR_LIFE);
+  g.gone = 0;
   g.stamp = CurrentStamp();
   if (g.stamp == 0) {
     status = FAIL(TRANS_NO_DRIVER);
@@ -127,7 +160,7 @@ void AppMmapDetach(void) {
 
 int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted) {
   if (!g.block) return FAIL(TRANS_NOT_ATTACHED);
-  if (CurrentStamp() != g.stamp) return FAIL(TRANS_NO_DRIVER);
+  if (DriverGone()) return FAIL(TRANS_NO_DRIVER);
   if (length < 0 || length > g.maxRequest) return FAIL(TRANS_LENGTH);
   DWORD w = WaitForSingleObject(g.lock, CHANNEL_LOCK_TIMEOUT);
   if (w != WAIT_OBJECT_0) {
@@ -148,9 +181,11 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
   if (length > 0) memcpy(g.block->data, data, (size_t)length);
   ReleaseSemaphore(g.dvrPoke, 1, NULL);
   if (!replyWanted) {
-    /* The driver copies the request and signals at once; go on either way. */
-    WaitForSingleObject(g.appPoke, CHANNEL_REPLY_TIMEOUT);
+    /* The driver copies the request and signals at once; go on either way,
+     * unless it has died. */
+    int rc = WaitSignal(CHANNEL_REPLY_TIMEOUT);
     ReleaseMutex(g.lock);
+    if (rc == TRANS_NO_DRIVER) return FAIL(rc);
   }
   return 0;
 }
@@ -163,20 +198,22 @@ static int WaitForAnswer(void) {
   const DWORD start = GetTickCount();
   for (;;) {
     DWORD spent = GetTickCount() - start;
-    if (spent >= CHANNEL_REPLY_TIMEOUT) return 0;
-    if (WaitForSingleObject(g.appPoke, CHANNEL_REPLY_TIMEOUT - spent) != WAIT_OBJECT_0) return 0;
+    if (spent >= CHANNEL_REPLY_TIMEOUT) return TRANS_REPLY_TIMEOUT;
+    int rc = WaitSignal(CHANNEL_REPLY_TIMEOUT - spent);
+    if (rc != 0) return rc; /* no answer in time, or the driver died */
     int32_t status = *(volatile int32_t *)&g.block->code;
-    if (status == 1 || status < 0 || status != g.sentCode) return 1;
+    if (status == 1 || status < 0 || status != g.sentCode) return 0;
   }
 }
 
 int AppMmapReceive(void *buffer, int32_t capacity) {
   int result;
   if (!g.block) return FAIL(TRANS_NOT_ATTACHED);
-  if (CurrentStamp() != g.stamp) {
+  int waited;
+  if (DriverGone()) {
     result = FAIL(TRANS_NO_DRIVER);
-  } else if (!WaitForAnswer()) {
-    result = FAIL(TRANS_REPLY_TIMEOUT);
+  } else if ((waited = WaitForAnswer()) != 0) {
+    result = FAIL(waited);
   } else {
     int32_t status = g.block->code;
     int32_t length = g.block->length;
@@ -200,7 +237,7 @@ QueueLink *AppMmapOpenQueue(int32_t slot) {
     FAIL(TRANS_NOT_ATTACHED);
     return NULL;
   }
-  if (CurrentStamp() != g.stamp) {
+  if (DriverGone()) {
     FAIL(TRANS_NO_DRIVER);
     return NULL;
   }
@@ -249,7 +286,7 @@ void AppMmapCloseQueue(QueueLink *link) {
 
 int AppMmapReadEvent(QueueLink *link, uint16_t sequence, void *buffer, int32_t capacity) {
   if (!g.block || !link) return FAIL(TRANS_NOT_ATTACHED);
-  if (CurrentStamp() != g.stamp) return FAIL(TRANS_NO_DRIVER);
+  if (DriverGone()) return FAIL(TRANS_NO_DRIVER);
   int32_t size = (int32_t)(link->ringEnd - link->ringStart);
   int32_t readOff = *link->readOffset;
   int32_t writeOff = *link->writeOffset;

@@ -14,6 +14,12 @@
 #define CHANNEL_DVR_POKE "GyrantrixDvrPoke"
 #define CHANNEL_APP_POKE "GyrantrixAppPoke"
 #define CHANNEL_MESSAGE_NAME "GyrantrixMessage"
+/* Owned by the running driver's thread for its whole life: when the driver
+ * dies, Win32 abandons it, so a new driver and the attached applications can
+ * tell a stamp left by a dead driver from a live one. An addition beside the
+ * objects above; a side that does not find it works without it. */
+#define CHANNEL_DVR_LIFE "GyrantrixDvrLife"
+#define CHANNEL_LIFE_CLAIM_WAIT 500 /* ms a new driver waits for it */
 
 #define CHANNEL_MAX_REQUEST 512 /* request data bytes */
 #define CHANNEL_RING_SIZE 1800  /* bytes in every event ring */

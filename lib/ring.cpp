@@ -20,6 +20,7 @@ int32_t RingReadable(int32_t readOff, int32_t writeOff, int32_t size) {
 }
 
 void RingWriteBytes(uint8_t *ring, int32_t size, int32_t *writeOff, const void *data, int32_t n) {
+  if (n <= 0) return; /* an empty payload may come without a buffer */
   const uint8_t *src = (const uint8_t *)data;
   int32_t at = *writeOff;
   int32_t first = size - at < n ? size - at : n;

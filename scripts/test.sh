@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The project's test command: sets up, builds both trees, runs every native
-# unit test and every Win32 test under Wine, and closes with one line
-# "N passed, N failed". Exit status 0 only when everything passed.
+# The project's test command: sets up, builds the trees, runs every native
+# unit test, a short run of every fuzzer and every Win32 test under Wine, and
+# closes with one line "N passed, N failed". Exit status 0 only when
+# everything passed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -32,6 +33,12 @@ count() { # reads ctest's summary line from a log
 echo "== native unit tests"
 ctest --preset native 2>&1 | tee build/ctest-native.log | grep -E 'tests passed|Failed|\*\*\*' 
 count build/ctest-native.log
+
+echo "== fuzzers, a short run each"
+ctest --preset fuzz -V >build/ctest-fuzz.log 2>&1
+grep -E 'tests passed|Failed|\*\*\*' build/ctest-fuzz.log
+bash scripts/fuzz.sh --summary build/ctest-fuzz.log
+count build/ctest-fuzz.log
 
 echo "== Win32 tests under Wine"
 # shellcheck source=scripts/wineenv.sh

@@ -177,4 +177,5 @@ void UdResetReceive(UdDevice *dev) {
   dev->rxScanned = 0;
   dev->rxSkip = 0;
   dev->rxDiscard = 0;
+  dev->rxTail = 0;
 }

@@ -148,15 +148,19 @@ struct UdDevice {
   int32_t dataMode;          /* 1 cooked, anything else raw */
 
   /* Parser state. rxBuffer holds the bytes of packets not yet complete,
-   * oldest first. rxSkip: bytes still to drop as they arrive (a packet whose
-   * trailing byte has not come yet). rxDiscard: 1 while the rest of an
-   * over-long run is dropped up to its terminator. rxDropped counts every
-   * byte thrown away, for diagnosis. */
+   * oldest first. rxScanned: bytes at the front known to hold no packet end
+   * (a CR for the Quorvanel, a packet's first byte for the bit-7 framing).
+   * rxSkip: bytes still to drop as they arrive (a packet whose trailing byte
+   * has not come yet). rxDiscard: 1 while the rest of an over-long run is
+   * dropped up to its end. rxTail: bit-7 framing only, the bytes kept of the
+   * newest packet, still open. rxDropped counts every byte thrown away, for
+   * diagnosis. */
   uint8_t rxBuffer[UD_RX_SIZE];
   int32_t rxCount;
-  int32_t rxScanned; /* bytes at the front of rxBuffer known to hold no CR */
+  int32_t rxScanned;
   int32_t rxSkip;
   int32_t rxDiscard;
+  int32_t rxTail;
   uint32_t rxDropped;
 
   const UdOps *ops;     /* the model's operations while open, else null */

@@ -196,10 +196,11 @@ static int32_t Pass(UdDevice *dev, GiEvent *ev) {
   else
     dev->rxDropped += (uint32_t)length;
 
-  /* A device message takes the one byte behind its CR along; when that byte
-   * has not arrived yet, it is dropped on arrival. */
+  /* A device message takes the one byte behind its CR along, also one too
+   * long to decode: that byte is its line feed, not the next packet's type.
+   * When the byte has not arrived yet, it is dropped on arrival. */
   int32_t consumed = length;
-  if (result == UD_PACKET_EVENT && ev->type == GI_EXCEPTION_EVENT) {
+  if (decodedLength != 0 && decoded[0] == '@') {
     if (dev->rxCount > length)
       consumed++;
     else

@@ -16,7 +16,8 @@ enum {
  * CR) into out[QV_DECODE_SIZE]: ^M -> CR, ^Q -> XON, ^S -> XOFF, ^^ -> ^; a
  * caret before any other byte drops both and restarts decoding behind the
  * packet type byte. Returns the decoded length, or -1 when the packet would
- * decode to more than QV_DECODE_SIZE bytes. */
+ * decode to more than QV_DECODE_SIZE bytes (out[0] then still holds the
+ * packet type). */
 int32_t QvDecode(const uint8_t *packet, int32_t length, uint8_t *out);
 
 /* Builds the beep command "B<pattern>\r" into out[QV_COMMAND_SIZE]; returns

@@ -31,5 +31,7 @@ int32_t UdOpSetDataMode(UdDevice *dev, int32_t mode);  /* sets dataMode */
 
 /* The operations of each protocol; the model table (udtable) names them. */
 extern const UdOps udQuorvanelOps; /* the ball models, 2200 and 3200 (uddevqv) */
+extern const UdOps udStickOps;     /* the Quorvanel Stick (uddevqs) */
+extern const UdOps udLumeqaroOps;  /* the Lumeqaro 700 (uddevlq) */
 
 #endif

@@ -73,7 +73,7 @@ static const UdModel kModelRows[] = {
         .canBeep = 1,
         .name = "Quorvanel Stick",
         UD_SERIAL_9600_8N1,
-        .ops = NULL, /* no protocol yet */
+        .ops = &udStickOps,
         .ident = {.probe = kStickProbe,
                   .probeLength = sizeof kStickProbe,
                   .prefix = "HvV3",
@@ -93,7 +93,7 @@ static const UdModel kModelRows[] = {
         .canBeep = 0,
         .name = "Lumeqaro 700",
         UD_SERIAL_9600_8N1,
-        .ops = NULL, /* no protocol yet */
+        .ops = &udLumeqaroOps,
         .ident = {.probe = kLumeqaroProbe,
                   .probeLength = sizeof kLumeqaroProbe,
                   .prefix = "!1 Quorvanel (R) V4.",

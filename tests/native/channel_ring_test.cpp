@@ -45,6 +45,20 @@ TEST(RingFree, RejectsOffsetsOutsideTheRing) {
   }
 }
 
+// Found by the ring fuzzer: a record without payload, given no buffer,
+// copied from a null pointer.
+TEST(RingRecord, EmptyPayloadWithoutBufferIsAHeaderOnly) {
+  Ring r;
+  r.rd = r.wr = 1798;
+  ASSERT_EQ(RingPutRecord(r.bytes.data(), kSize, r.rd, &r.wr, 7, nullptr, 0), 0);
+  EXPECT_EQ(r.wr, 2);
+  uint8_t buf[4];
+  int32_t length = -1;
+  ASSERT_EQ(RingReadRecord(r.bytes.data(), kSize, &r.rd, r.wr, 7, buf, sizeof buf, &length), 0);
+  EXPECT_EQ(length, 0);
+  EXPECT_EQ(r.rd, r.wr);
+}
+
 TEST(RingRecord, WrapsAcrossTheEndFieldByField) {
   // Write offset 1798: sequence at 1798..1799, length and payload from 0.
   Ring r;

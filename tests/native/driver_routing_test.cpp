@@ -467,7 +467,8 @@ TEST_F(MotionFilter, BitZeroRezerosOnlyThe2200) {
     const char *model;
     int rezeros;
   };
-  const Case cases[] = {{"Quorvanel 2200", 1}, {"Quorvanel 3200", 0}, {"Quorvanel Stick", 0}};
+  const Case cases[] = {
+      {"Quorvanel 2200", 1}, {"Quorvanel 3200", 0}, {"Quorvanel Stick", 0}, {"Lumeqaro 700", 0}};
   for (const Case &c : cases) {
     SetUp();
     dev.model = UdModelByName(c.model);
@@ -476,6 +477,17 @@ TEST_F(MotionFilter, BitZeroRezerosOnlyThe2200) {
     EXPECT_EQ(Filter(&ev), UD_OK) << c.model;  // nothing else changed
     EXPECT_EQ(fakedvr::S().rezeros, c.rezeros) << c.model;
   }
+}
+
+TEST_F(MotionFilter, LumeqaroButtonOneWithBitZeroKeepsButtonOne) {
+  // The Lumeqaro's raw bit 6 arrives as bit 0 beside button 1 (bit 1).
+  dev.model = UdModelByName("Lumeqaro 700");
+  dev.type = dev.model->type;
+  GiEvent ev = Buttons(0, 0x3);
+  ASSERT_EQ(Filter(&ev), UD_EVENT_READY);
+  EXPECT_EQ(ev.current, 0x2u);
+  EXPECT_EQ(ev.pressed, 0x2u);
+  EXPECT_EQ(fakedvr::S().rezeros, 0);
 }
 
 TEST_F(MotionFilter, UiModeZeroPassesEverythingThrough) {

@@ -215,8 +215,10 @@ TEST(GyxsimEncoder, ModelsAreFoundByKeyOrNameInAnyCase) {
   EXPECT_EQ(SimFindModel("Quorvanel 2200 "), nullptr);
   EXPECT_EQ(SimFindModel("4"), nullptr);
   EXPECT_EQ(SimFindModel(nullptr), nullptr);
-  ASSERT_EQ(SimModelCount(), 2);
-  EXPECT_EQ(SimModelAt(2), nullptr);
+  EXPECT_EQ(SimFindModel("STICK"), &SimModelStick);
+  EXPECT_EQ(SimFindModel("lumeqaro 700"), &SimModelLumeqaro);
+  ASSERT_EQ(SimModelCount(), 4);
+  EXPECT_EQ(SimModelAt(4), nullptr);
 }
 
 TEST(GyxsimEscape, EveryByteSurvivesTheTextFormAndNoBlankAppears) {

@@ -347,7 +347,7 @@ TEST_F(QvParse, DeviceMessageTextStaysTerminatedInsideTheEvent) {
 TEST_F(QvParse, PacketDecodingToMoreThan128BytesIsDropped) {
   std::string over = "@" + std::string(127, 'a') + "\r"; /* 129 decoded bytes */
   uint32_t dropped = dev->rxDropped;
-  auto events = Feed(over + Bytes("K\x40\x41\r", 4));
+  auto events = Feed(over + "\n" + Bytes("K\x40\x41\r", 4));
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ(GI_BUTTON_EVENT, events[0].type);
   EXPECT_EQ(dropped + over.size(), dev->rxDropped);
@@ -359,6 +359,68 @@ TEST_F(QvParse, PacketDecodingToMoreThan128BytesIsDropped) {
   events = Feed(escaped + "\r\n");
   ASSERT_EQ(1u, events.size());
   EXPECT_EQ(GI_EXCEPTION_EVENT, events[0].type);
+}
+
+TEST_F(QvParse, OverlongMessageTakesItsLineFeedAlongAndTheNextPacketCounts) {
+  /* The device ends every message with CR LF. A message too long to decode
+   * is dropped, but its LF must go with it, or it becomes the type byte of
+   * the packet behind it and that packet is lost. */
+  const std::string message = "@" + std::string(140, 'e') + "\r\n";
+  const std::string button = Bytes("K\x40\x41\r", 4);
+  struct Case {
+    const char *how;
+    std::vector<std::string> reads;
+  } cases[] = {
+      {"one read", {message + button}},
+      {"the CR ends a read", {message.substr(0, message.size() - 1), "\n" + button}},
+      {"byte by byte", {}},
+  };
+  for (char c : message + button) cases[2].reads.push_back(std::string(1, c));
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.how);
+    SetUp();
+    std::vector<GiEvent> events;
+    for (const std::string &r : c.reads) {
+      auto got = Feed(r);
+      events.insert(events.end(), got.begin(), got.end());
+    }
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(GI_BUTTON_EVENT, events[0].type);
+    EXPECT_EQ(0x2u, events[0].current);
+    EXPECT_EQ(0, dev->rxCount);
+    EXPECT_EQ(0, dev->rxSkip);
+  }
+}
+
+TEST_F(QvParse, CookedButtonBytesAreNotSignExtended) {
+  /* A button byte with bit 7 set (line noise, or a device that uses it) is
+   * taken as it is in cooked mode. Sign-extended, as the raw reading does,
+   * it would set every raw bit above it: on a 2200 buttons 5-7, the ninth
+   * and the rezero button would seem pressed, and the device would rezero. */
+  struct Case {
+    int32_t type;
+    uint8_t high, low;
+    uint32_t cooked;
+  } cases[] = {
+      {GI_TYPE_QUORVANEL_2200, 0x40, 0xC1, 0x2u},        /* raw bits 0, 6, 7: button 1 only */
+      {GI_TYPE_QUORVANEL_2200, 0xC0, 0x40, 0x0u},        /* bit 7 of the high byte: no button */
+      {GI_TYPE_QUORVANEL_3200, 0x00, 0xB0, 0xC0000000u}, /* left and right, not bit 0 */
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " raw " << std::hex << (c.high << 8 | c.low));
+    Use(c.type);
+    dev->lastButtons = 0;
+    auto events = Feed(std::string("K") + (char)c.high + (char)c.low + "\r");
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(c.cooked, events[0].current);
+    EXPECT_EQ(0u, events[0].current & 1u) << "no rezero from a noisy byte";
+  }
+  /* The raw reading keeps the sign extension the device's raw field has. */
+  Use(GI_TYPE_QUORVANEL_2200);
+  dev->dataMode = 0;
+  auto events = Feed(Bytes("K\x40\xC1\r", 4));
+  ASSERT_EQ(1u, events.size());
+  EXPECT_EQ(0xFFFFFFC1u, events[0].current);
 }
 
 TEST_F(QvParse, FloodWithoutCrIsDroppedUpToTheNextCr) {
@@ -436,7 +498,10 @@ TEST(QvDecode, StopsAtTheDecodeBufferSize) {
   std::string fits(QV_DECODE_SIZE, 'a'), over(QV_DECODE_SIZE + 1, 'a');
   uint8_t out[QV_DECODE_SIZE];
   EXPECT_EQ(QV_DECODE_SIZE, QvDecode((const uint8_t *)fits.data(), (int32_t)fits.size(), out));
+  out[0] = 0;
+  over[0] = '@';
   EXPECT_EQ(-1, QvDecode((const uint8_t *)over.data(), (int32_t)over.size(), out));
+  EXPECT_EQ('@', out[0]) << "the type of a packet too long to decode stays known";
 }
 
 TEST(QvEncodeBeep, BuildsTheCommandAndRefusesUnsafePatterns) {

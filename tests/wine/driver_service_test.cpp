@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "drvfixture.h"
+#include "harness/gyxchanproc.h"
 #include "lib/channel.h"
 #include "lib/reqcodes.h"
 
@@ -35,39 +36,8 @@ class DriverService : public DriverTest {
   std::string SimLog() { return Sim("log"); }
 };
 
-// A second application: gyx_chanclient in its own process, logging to a file.
-struct Client {
-  GyxProcess proc;
-  std::string log, title;
-  HWND window = nullptr;
-
-  bool Start(const std::string &name, const std::vector<std::string> &extra = {}) {
-    title = name;
-    std::string dir = GyxMakeScratchDir("client");
-    log = dir + "/" + name + ".log";
-    std::vector<std::string> args = {"--title", name, "--log", GyxWinPath(log)};
-    args.insert(args.end(), extra.begin(), extra.end());
-    if (!proc.Start(GyxBinPath("gyx_chanclient.exe"), GyxJoinArgs(args))) return false;
-    if (!WaitFor("ready", 15000)) return false;
-    window = FindWindowA("GyxChanClient", name.c_str());
-    return window != nullptr;
-  }
-  std::string Text() const {
-    std::string t;
-    GyxReadFile(log, &t);
-    return t;
-  }
-  bool WaitFor(const std::string &what, unsigned long ms = 5000) const {
-    return GyxWaitFor([&] { return Text().find(what) != std::string::npos; }, ms, 20);
-  }
-  int Count(const std::string &what) const {
-    std::string t = Text();
-    int n = 0;
-    for (size_t at = t.find(what); at != std::string::npos; at = t.find(what, at + 1)) n++;
-    return n;
-  }
-  void Post(UINT msg, WPARAM wp = 0) { PostMessageA(window, msg, wp, 0); }
-};
+// A second application in its own process (harness/gyxchanproc.h).
+using Client = GyxChanClient;
 
 TEST_F(DriverService, AnswersEveryQueryCode) {
   std::vector<uint8_t> r;

@@ -52,10 +52,9 @@ class DriverTest : public GyxWineTest {
   // until every device is initialised and the channel answers.
   void StartDriver(const std::vector<std::pair<int, std::string>> &ports = {{1, "Quorvanel 2200"}},
                    const std::string &args = "") {
-    for (auto &p : ports) {
-      const char *model = p.second.find("3200") != std::string::npos ? "3200" : "2200";
-      ASSERT_EQ(GyxSimStart(&sims[p.first], p.first, model, nullptr), GYXSIM_OK) << "COM" << p.first;
-    }
+    for (auto &p : ports)  // the simulator knows every model by its name
+      ASSERT_EQ(GyxSimStart(&sims[p.first], p.first, p.second.c_str(), nullptr), GYXSIM_OK)
+          << "COM" << p.first;
     ASSERT_TRUE(GyxWriteIni(IniText(ports)));
     ASSERT_TRUE(driver.Start(GyxBinPath("gyxsrv.exe"), args));
     for (auto &p : ports) {

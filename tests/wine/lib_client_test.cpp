@@ -335,6 +335,72 @@ TEST_F(LibClient, DriverReplacedBehindTheApplicationsBackIsNeverReused) {
   EXPECT_EQ(ev[0].type, GI_BUTTON_EVENT);
 }
 
+// A driver killed without its shut-down leaves its stamp in the request
+// block: the next driver takes over all the same, the application learns at
+// its next call that its driver is gone, without waiting out a time-out, and
+// starts over with the new one.
+TEST_F(LibClient, KilledDriverIsReplacedAndTheApplicationStartsOver) {
+  GiHandle h = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartAndOpen(&h));
+  ASSERT_TRUE(driver.Kill(9));
+
+  GiDeviceInfo dev;
+  unsigned long long start = GyxNowMs();
+  EXPECT_EQ(GiGetDeviceInfo(h, &dev), GI_NO_DRIVER);
+  EXPECT_LT(GyxNowMs() - start, 1000u) << "no reply time-out for a driver that died";
+  start = GyxNowMs();
+  EXPECT_EQ(GiBeep(h, "cC"), GI_NO_DRIVER);
+  GiDriverInfo drv;
+  EXPECT_EQ(GiGetDriverInfo(&drv), GI_NO_DRIVER);
+  EXPECT_LT(GyxNowMs() - start, 200u) << "known gone: no exchange is tried";
+
+  // Nobody answers for the stamp left behind: "-shutdown" says so at once.
+  start = GyxNowMs();
+  EXPECT_EQ(RunDriverCommand("-shutdown -quiet"), 2u) << "driver not running";
+  EXPECT_LT(GyxNowMs() - start, 5000u);
+
+  // The block still holds the dead driver's stamp; a new driver claims it.
+  ASSERT_TRUE(driver.Start(GyxBinPath("gyxsrv.exe")));
+  ASSERT_EQ(GyxSimAsk(&sims[1], "waitinit 2 timeout=20000").rfind("ok", 0), 0u) << GyxSimLog(&sims[1]);
+  EXPECT_TRUE(driver.Running()) << "exit code " << driver.ExitCode();
+  EXPECT_EQ(GiGetDriverInfo(&drv), GI_NO_DRIVER) << "a new driver is never taken for the old one";
+
+  GiTerminate();
+  ASSERT_EQ(GiInitialize(), GI_NO_ERROR) << GiErrorString(GiLastError);
+  EXPECT_EQ(GyxCountProcessesNamed("gyxsrv.exe"), 1);
+  h = OpenDevice();
+  ASSERT_NE(h, nullptr) << GiErrorString(GiLastError);
+  Sim("press 1");
+  std::vector<GiEvent> ev = Pump(1, 5000);
+  ASSERT_EQ(ev.size(), 1u) << (errors.empty() ? 0 : errors[0]);
+  EXPECT_EQ(GiButtonPressed(&ev[0]), 1);
+}
+
+// Another application keeps the dead driver's block open: GiInitialize finds
+// the stamp, learns at once that nobody answers for it, and starts a driver
+// from the home directory, which claims the block.
+TEST_F(LibClient, InitializeAfterAKilledDriverStartsANewOne) {
+  StartDriver();
+  InstallDriverProgram();
+  GyxProcess monitor;  // the other application
+  ASSERT_TRUE(monitor.Start(GyxBinPath("gyxmon.exe"), "--seconds 120"));
+  Sim("waitcmd BcCc\\r timeout=10000");  // it has opened the device
+  ASSERT_TRUE(driver.Kill(9));
+
+  const unsigned long long start = GyxNowMs();
+  ASSERT_EQ(GiInitialize(), GI_NO_ERROR) << GiErrorString(GiLastError);
+  EXPECT_LT(GyxNowMs() - start, 15000u) << "the dead driver's block cost a reply time-out";
+  EXPECT_EQ(GyxCountProcessesNamed("gyxsrv.exe"), 1);
+  EXPECT_EQ(GiGetNumDevices(), 1);
+  MakeFrontWindow();
+  GiHandle h = OpenDevice();
+  ASSERT_NE(h, nullptr) << GiErrorString(GiLastError);
+  Sim("press 2");
+  std::vector<GiEvent> ev = Pump(1, 5000);
+  ASSERT_EQ(ev.size(), 1u) << (errors.empty() ? 0 : errors[0]);
+  EXPECT_EQ(GiButtonPressed(&ev[0]), 2);
+}
+
 // Bytes waiting in a handle's ring: the driver writes a record before it
 // posts the record's notice.
 static int32_t RingBytes(GiHandle h) {

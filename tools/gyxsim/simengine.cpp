@@ -83,13 +83,20 @@ int SimTxNext(const SimEngine *e, uint8_t *byte) {
 
 void SimTxAdvance(SimEngine *e) {
   if (e->tx.sent < e->tx.queued) e->tx.sent++;
+  if (e->replyEnd != 0 && e->tx.sent >= e->replyEnd) {
+    e->replyEnd = 0;
+    e->rx.inits++;
+    Note(e, "identified (this model takes no initialisation)");
+  }
 }
 
 static void QueueReply(SimEngine *e) {
   SimBytes p;
   SimBytesClear(&p);
-  if (e->model->encodeReply(e->firmware.data, e->firmware.count, &p) == SIM_OK)
-    Queue(e, &p, "reply", nullptr);
+  if (e->model->encodeReply(e->firmware.data, e->firmware.count, &p) != SIM_OK) return;
+  uint64_t before = e->tx.queued;
+  Queue(e, &p, "reply", nullptr);
+  if (e->model->initStepCount == 0 && e->tx.queued != before) e->replyEnd = e->tx.queued;
 }
 
 void SimEngineReceive(SimEngine *e, const uint8_t *bytes, int count, int64_t nowUs) {
@@ -103,9 +110,10 @@ void SimEngineReceive(SimEngine *e, const uint8_t *bytes, int count, int64_t now
     const SimRxEntry *entry = SimRxNewest(&e->rx, 0);
     char text[SIM_CMD_MAX * 4 + 1];
     SimEscape(text, sizeof text, entry->bytes, entry->count);
-    Note(e, "rx %s%s%s%s", text, (flags & SIM_RX_PROBE) ? " [probe]" : "",
+    Note(e, "rx %s%s%s%s%s", text, (flags & SIM_RX_PROBE) ? " [probe]" : "",
          (flags & SIM_RX_INIT) ? " [initialised]" : "",
-         (flags & SIM_RX_BROKEN) ? " [initialisation broken]" : "");
+         (flags & SIM_RX_BROKEN) ? " [initialisation broken]" : "",
+         (flags & SIM_RX_GARBLED) ? " [garbled: encoding or checksum wrong]" : "");
     if (!(flags & SIM_RX_PROBE)) continue;
     if (e->silent != 0) {
       if (e->silent > 0) e->silent--;
@@ -228,14 +236,17 @@ static int LatencyPoll(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, 
   const SimCommand *c = &s->cmd;
   for (;;) {
     switch (s->latPhase) {
-      case SIM_LAT_SEND:
+      case SIM_LAT_SEND: {
         if (s->queuedPackets == c->count) return LatencyReply(s, reply, replySize);
         if (nowUs < s->nextUs) return 0;
-        if (SendMotion(e, s) != SIM_OK)
-          return Reply(reply, replySize, "err transmit queue full after %d rounds", s->queuedPackets);
+        int rc = SendMotion(e, s);
+        if (rc != SIM_OK)
+          return Reply(reply, replySize, "err %s after %d rounds",
+                       rc == SIM_ERR_FULL ? "transmit queue full" : "cannot encode", s->queuedPackets);
         s->queuedPackets++;
         s->latPhase = SIM_LAT_ON_WIRE;
         break;
+      }
       case SIM_LAT_ON_WIRE:
         if (e->tx.sent < s->txEnd) return 0;
         // Called right after the line took the last byte: now is its time.
@@ -261,11 +272,11 @@ static int LatencyPoll(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, 
 
 static int StatusReply(SimEngine *e, char *reply, int size) {
   return Reply(reply, size,
-               "ok model=%s silent=%d delay=%d held=0x%04x commands=%d probes=%d inits=%d bad=%d "
+               "ok model=%s silent=%d delay=%d held=0x%04x commands=%d probes=%d inits=%d bad=%d garbled=%d "
                "queued=%llu sent=%llu dropped=%llu %s",
                e->model->key, e->silent, e->replyDelayMs, (unsigned)e->held, e->rx.commands, e->rx.probes,
-               e->rx.inits, e->rx.badInits, (unsigned long long)e->tx.queued, (unsigned long long)e->tx.sent,
-               (unsigned long long)e->droppedBytes, e->where);
+               e->rx.inits, e->rx.badInits, e->rx.garbled, (unsigned long long)e->tx.queued,
+               (unsigned long long)e->tx.sent, (unsigned long long)e->droppedBytes, e->where);
 }
 
 // Commands that finish at once, or start something that Poll finishes.
@@ -331,6 +342,9 @@ static int Execute(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, int 
     case SIM_VERB_LOG:
       return LogReply(e, c->number, reply, size);
     case SIM_VERB_INIT:
+      if (e->model->checksummed)
+        return Reply(reply, size, "ok inits=%d bad=%d probes=%d commands=%d garbled=%d", e->rx.inits,
+                     e->rx.badInits, e->rx.probes, e->rx.commands, e->rx.garbled);
       return Reply(reply, size, "ok inits=%d bad=%d probes=%d commands=%d", e->rx.inits, e->rx.badInits,
                    e->rx.probes, e->rx.commands);
     case SIM_VERB_LINES:
@@ -409,8 +423,11 @@ int SimSessionPoll(SimEngine *e, SimSession *s, int64_t nowUs, char *reply, int 
     case SIM_VERB_MOVE:
     case SIM_VERB_ZERO:
       while (s->queuedPackets < c->count && nowUs >= s->nextUs) {
-        if (SendMotion(e, s) != SIM_OK) {
-          Reply(reply, replySize, "err transmit queue full after %d packets", s->queuedPackets);
+        int rc = SendMotion(e, s);
+        if (rc != SIM_OK) {
+          // The model's fields may be narrower than the command's values.
+          Reply(reply, replySize, "err %s after %d packets",
+                rc == SIM_ERR_FULL ? "transmit queue full" : "cannot encode", s->queuedPackets);
           return Finish(s);
         }
         s->queuedPackets++;

@@ -43,6 +43,9 @@ struct SimEngine {
   int64_t replyAt[SIM_PENDING_REPLIES];
   int replyCount;
   uint64_t droppedBytes;  // not sent because nobody held the port open
+  // A model without an initialisation counts one once an identification
+  // reply has left the line: the line position where the newest one ends.
+  uint64_t replyEnd;
   int quit;
   // Latency rounds: while watching, the time of the first byte received.
   int watching;

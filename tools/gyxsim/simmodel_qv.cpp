@@ -49,6 +49,12 @@ static int QvIsProbe(const uint8_t *command, int count) {
   return count == 3 && memcmp(command, "hv\r", 3) == 0;
 }
 
+// Commands travel as they are.
+static int QvDecodeCommand(const uint8_t *command, int count, SimBytes *text) {
+  SimBytesClear(text);
+  return SimBytesAppend(text, command, count) == SIM_OK ? SIM_OK : SIM_ERR_SYNTAX;
+}
+
 // The reply goes out as the device's text followed by CR; the driver scans
 // the raw bytes for its prefix, so no escaping applies here.
 static int QvEncodeReply(const uint8_t *text, int count, SimBytes *out) {
@@ -142,7 +148,9 @@ const SimModel SimModelQv2200 = {
     .ticksPerMs = 16,
     .initSteps = kQvInit,
     .initStepCount = sizeof kQvInit / sizeof kQvInit[0],
+    .checksummed = 0,
     .isProbe = QvIsProbe,
+    .decodeCommand = QvDecodeCommand,
     .encodeReply = QvEncodeReply,
     .encodeButtons = QvEncodeButtons,
     .encodeMotion = QvEncodeMotion,
@@ -159,7 +167,9 @@ const SimModel SimModelQv3200 = {
     .ticksPerMs = 16,
     .initSteps = kQvInit,
     .initStepCount = sizeof kQvInit / sizeof kQvInit[0],
+    .checksummed = 0,
     .isProbe = QvIsProbe,
+    .decodeCommand = QvDecodeCommand,
     .encodeReply = QvEncodeReply,
     .encodeButtons = QvEncodeButtons,
     .encodeMotion = QvEncodeMotion,

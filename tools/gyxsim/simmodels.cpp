@@ -13,6 +13,8 @@ static int SameText(const char *a, const char *b) {
 static const SimModel *const kModels[] = {
     &SimModelQv2200,
     &SimModelQv3200,
+    &SimModelStick,
+    &SimModelLumeqaro,
 };
 
 int SimModelCount(void) {

@@ -59,6 +59,15 @@ static int Complete(SimRx *rx, const SimModel *model, int64_t nowUs) {
   rx->commands++;
 
   int flags = SIM_RX_COMMAND;
+  SimBytes text;
+  e->garbled = model->decodeCommand(e->bytes, e->count, &text) != SIM_OK;
+  e->textCount = e->garbled ? 0 : text.count;
+  if (e->textCount > SIM_CMD_MAX) e->textCount = SIM_CMD_MAX;
+  memcpy(e->text, text.data, (size_t)e->textCount);
+  if (e->garbled) {
+    rx->garbled++;
+    flags |= SIM_RX_GARBLED;
+  }
   if (model->isProbe(e->bytes, e->count)) {
     rx->probes++;
     flags |= SIM_RX_PROBE;
@@ -81,6 +90,7 @@ int SimRxContains(const SimRx *rx, const uint8_t *bytes, int count) {
   for (int i = 0; i < rx->logCount; i++) {
     const SimRxEntry *e = SimRxNewest(rx, i);
     if (e->count == count && memcmp(e->bytes, bytes, (size_t)count) == 0) return 1;
+    if (e->textCount == count && memcmp(e->text, bytes, (size_t)count) == 0) return 1;
   }
   return 0;
 }

@@ -10,8 +10,11 @@ enum {
 };
 
 struct SimRxEntry {
-  uint8_t bytes[SIM_CMD_MAX];
+  uint8_t bytes[SIM_CMD_MAX];  // as received
   int count;
+  uint8_t text[SIM_CMD_MAX];  // without the model's encoding (the same for the Quorvanel)
+  int textCount;
+  int garbled;   // 1: its encoding or checksum is wrong (text then empty)
   int64_t atUs;  // monotonic time of its last byte
 };
 
@@ -26,14 +29,16 @@ struct SimRx {
   int initStep;  // next expected step of the initialisation
   int inits;     // complete initialisations, each exactly the expected steps in order
   int badInits;  // initialisations begun and broken off by another command
+  int garbled;   // commands whose encoding or checksum was wrong
 };
 
 // Flags returned by SimRxPut.
 enum {
-  SIM_RX_COMMAND = 1,  // a command is complete (the newest log entry)
-  SIM_RX_PROBE = 2,    // ... and it is the identification probe
-  SIM_RX_INIT = 4,     // ... and it completed an initialisation
-  SIM_RX_BROKEN = 8,   // ... and it broke off an initialisation in progress
+  SIM_RX_COMMAND = 1,   // a command is complete (the newest log entry)
+  SIM_RX_PROBE = 2,     // ... and it is the identification probe
+  SIM_RX_INIT = 4,      // ... and it completed an initialisation
+  SIM_RX_BROKEN = 8,    // ... and it broke off an initialisation in progress
+  SIM_RX_GARBLED = 16,  // ... and its encoding or checksum is wrong
 };
 
 void SimRxInit(SimRx *rx);
@@ -44,5 +49,6 @@ void SimRxClear(SimRx *rx);
 int SimRxPut(SimRx *rx, const SimModel *model, uint8_t byte, int64_t nowUs);
 // The i-th newest entry (0 = newest), or null.
 const SimRxEntry *SimRxNewest(const SimRx *rx, int i);
-// 1 when a command with exactly these bytes is in the log.
+// 1 when a command with exactly these bytes, as received or as plain text,
+// is in the log.
 int SimRxContains(const SimRx *rx, const uint8_t *bytes, int count);

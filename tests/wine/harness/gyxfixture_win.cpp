@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-const char *const kGyxSystemPrograms[] = {"gyxsrv.exe",        "evtview.exe",    "jet.exe",
-                                          "gyx_testchild.exe", "gyx_msgbox.exe", nullptr};
+const char *const kGyxSystemPrograms[] = {"gyxsrv.exe",     "evtview.exe",     "jet.exe", "gyx_testchild.exe",
+                                          "gyx_msgbox.exe", "gyx_uichild.exe", nullptr};
 
 int GyxKillSystemPrograms() {
   int total = 0;

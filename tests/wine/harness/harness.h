@@ -10,6 +10,8 @@
 #include "gyxmsgbox.h"
 #include "gyxpath.h"
 #include "gyxproc.h"
+#include "gyxres.h"
+#include "gyxui.h"
 #include "gyxwait.h"
 
 #endif

@@ -76,8 +76,8 @@ static void HookLines(void *ctx, SimLines *out) {
 
 static void Usage(void) {
   fprintf(stderr,
-          "usage: gyxsim [--model 2200|3200] [--link PATH] [--firmware TEXT] [--silent]\n"
-          "              [--script FILE] [--control PORT [--port-file FILE]] [--stdin]\n"
+          "usage: gyxsim [--model 2200|3200|stick|lumeqaro] [--link PATH] [--firmware TEXT]\n"
+          "              [--silent] [--script FILE] [--control PORT [--port-file FILE]] [--stdin]\n"
           "              [--log FILE] [--parent-pid PID] [--modem-dir DIR] [--baud N]\n"
           "Commands and their replies: see tools/gyxsim/README.md.\n");
 }
