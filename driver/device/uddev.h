@@ -117,10 +117,11 @@ struct UdOps {
   int32_t (*getDataMode)(UdDevice *dev, int32_t *mode);
   int32_t (*setDataMode)(UdDevice *dev, int32_t mode);
   /* Bytes that must still arrive before the packet under way can be
-   * complete (at least 1), or 0 when no packet is under way and any byte
-   * may start one. Lets the serial layer size its reads so that it is woken
-   * once per packet, not once per byte; never more than the shortest
-   * packet could need. Null: 0 (wake on every byte). */
+   * complete (at least 1), or 0 when the model knows no such count (no
+   * packet under way, or one of no fixed length) and any byte may come
+   * next. Lets the serial layer size its reads so that it is woken once per
+   * packet, not once per byte; never more than the shortest packet could
+   * need. */
   int32_t (*bytesWanted)(const UdDevice *dev);
 };
 
