@@ -85,6 +85,25 @@ def render(r, info, args):
         else:
             t.add(1, "client minus %s: the baseline is slower than the client, no added latency can be read "
                   "from it" % name, "us", added)
+    modes = (("rxflag", "event character CR and WaitCommEvent(EV_RXFLAG), then ReadFile"),
+             ("interval", "ReadFile ended by a 5 ms read interval time-out"),
+             ("sized", "reads sized to the packet (the driver's): any byte, then the other 15"))
+    for key, label in (("echoread", "pending ReadFile per byte"),) + modes:
+        samples = r.get(key + "_us") if key != "echoread" else None
+        if key != "echoread":
+            rounds = r.get("wake_%s_rounds" % key, 0)
+            samples = r.get("wake_%s_us" % key)
+            if samples is None:
+                continue
+            stats = samples_stats(samples)
+            if stats:
+                t.add(1, "wake-up compared, bare echo: %s" % label, "us", stats, wire, stats[1] / WIRE_PACKET_US)
+            else:
+                t.add(1, "wake-up compared, bare echo: %s: no answer in %d rounds (the wake-up never came)"
+                      % (label, rounds), "us", None)
+        wakes = r.get(("%s_wakes" % key) if key == "echoread" else ("wake_%s_wakes" % key))
+        if wakes is not None:
+            t.add(1, "wake-ups per packet of 16 bytes: %s" % label, "per packet", (wakes, wakes, wakes), digits=2)
     base = echoread or echo
     if base and loop:
         beep = r.get("loop_beep") or []
