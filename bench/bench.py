@@ -136,7 +136,8 @@ class Run:
                     us, l = self.latency_rounds(sim)
                     samples += us
                     lost += l
-                self.results[key + "_wakes"] = wakes_per_packet(echo.stop(), a.rounds * (a.runs + 1))  # with the warm-up
+                # the warm-up rounds count too
+                self.results[key + "_wakes"] = wakes_per_packet(echo.stop(), a.rounds * (a.runs + 1))
                 self.results[key + "_us"] = samples
                 self.results[key + "_lost"] = lost
             self.wake_modes(sim)
