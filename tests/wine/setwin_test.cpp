@@ -321,6 +321,15 @@ HWND FindAxes(DWORD pid) {
   return nullptr;
 }
 
+// An edit control's text as the control itself holds it: GetWindowText of
+// another process's window reads the system's copy, which an edit control
+// does not keep.
+std::string EditText(HWND dlg, int id) {
+  char buf[64] = "";
+  SendDlgItemMessageA(dlg, id, WM_GETTEXT, sizeof buf, (LPARAM)buf);
+  return buf;
+}
+
 TEST_F(SettingsWindow, AxesDialogChangesWhatTheApplicationReceivesAndOkWritesTheIni) {
   StartOne("rxScale=0.5\r\n");
   Client app;
@@ -332,9 +341,9 @@ TEST_F(SettingsWindow, AxesDialogChangesWhatTheApplicationReceivesAndOkWritesThe
   HWND axes = nullptr;
   ASSERT_TRUE(GyxWaitFor([&] { return (axes = FindAxes(driver.Pid())) != nullptr; }, 5000, 20));
   EXPECT_EQ(Text(axes, 1031), "COM1: Quorvanel 2200");
-  EXPECT_EQ(Text(axes, 1040), "1");
-  EXPECT_EQ(Text(axes, 1043), "0.5");
-  EXPECT_EQ(Text(axes, 1060), "0");
+  EXPECT_EQ(EditText(axes, 1040), "1");
+  EXPECT_EQ(EditText(axes, 1043), "0.5");
+  EXPECT_EQ(EditText(axes, 1060), "0");
   EXPECT_FALSE(Checked(axes, 1051));
   EXPECT_EQ(SendDlgItemMessageA(axes, 1075, CB_GETCURSEL, 0, 0), 5);
 
