@@ -357,6 +357,9 @@ TEST_F(SettingsWindow, AxesDialogChangesWhatTheApplicationReceivesAndOkWritesThe
   ASSERT_TRUE(Click(axes, 1051));                       // ty inverted
   SetDlgItemTextA(axes, 1062, "30");                    // tz dead zone 30
   SendDlgItemMessageA(axes, 1075, CB_SETCURSEL, 3, 0);  // rz fed by rx
+  // The README's picture of the dialog, when asked for.
+  const std::string shots = GyxGetEnv("GYX_SHOT_DIR");
+  if (!shots.empty()) EXPECT_TRUE(GyxUiScreenshot(axes, shots + "/axes.png"));
   ASSERT_TRUE(Click(axes, IDOK));
   EXPECT_TRUE(GyxWaitFor([&] { return !IsWindow(axes); }, 5000, 20));
   EXPECT_TRUE(Receives(app, "10 20 30 40 50 60", "20,-20,0,20,50,40")) << "rz is rx before its scale";
