@@ -88,7 +88,7 @@ DvrHandle *DvrFindFocus(int device) {
   if (look && (!fg || fg != gStoredForeground)) {
     gStoredForeground = fg;
     DvrPruneHandles();
-    if (fg && fg == UiSettingsWindow()) {
+    if (fg && UiIsSettingsWindow(fg)) {
       /* Working in the settings window keeps the application's device. */
       Recompute(gLastAppWindow);
     } else if (Recompute(fg)) {

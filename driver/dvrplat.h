@@ -1,6 +1,6 @@
 /* dvrplat.h — the few window-system services the driver's portable core
  * needs: the foreground window, the process owning a window, whether a window
- * still exists, and unpredictable bits for handle values. Win32 behind it in
+ * still exists, unpredictable bits for handle values, and keystrokes. Win32 behind it in
  * dvrplat_win.cpp; the native tests put a scripted desktop in its place. */
 #ifndef GYX_DVRPLAT_H
 #define GYX_DVRPLAT_H
@@ -25,6 +25,17 @@ int DvrPlatWindowAlive(void *window);
 /* 32 bits nobody outside the driver can predict (from the system's
  * cryptographic generator). */
 uint32_t DvrPlatRandom32(void);
+
+/* One key going down or up, by virtual-key code. */
+typedef struct DvrKeyInput {
+  uint16_t vk;
+  uint16_t up; /* 1: the key comes up */
+} DvrKeyInput;
+
+/* Puts count keystrokes into the system's input stream, in order, as one
+ * uninterrupted run (the window in front receives them): the number put in,
+ * which falls short when something blocked the input. */
+int32_t DvrPlatSendKeys(const DvrKeyInput *keys, int32_t count);
 
 #ifdef __cplusplus
 }

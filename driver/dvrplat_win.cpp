@@ -4,8 +4,17 @@
 /* windows.h first: bcrypt.h needs its types. */
 #include <bcrypt.h>
 
+#include "device/inikeys.h"
 #include "dvrplat.h"
 #include "lib/gyrantrix.h"
+
+static_assert(INI_VK_BACK == VK_BACK && INI_VK_TAB == VK_TAB && INI_VK_RETURN == VK_RETURN, "keys");
+static_assert(INI_VK_SHIFT == VK_SHIFT && INI_VK_CONTROL == VK_CONTROL && INI_VK_MENU == VK_MENU, "keys");
+static_assert(INI_VK_ESCAPE == VK_ESCAPE && INI_VK_SPACE == VK_SPACE && INI_VK_PRIOR == VK_PRIOR, "keys");
+static_assert(INI_VK_NEXT == VK_NEXT && INI_VK_END == VK_END && INI_VK_HOME == VK_HOME, "keys");
+static_assert(INI_VK_LEFT == VK_LEFT && INI_VK_UP == VK_UP && INI_VK_RIGHT == VK_RIGHT, "keys");
+static_assert(INI_VK_DOWN == VK_DOWN && INI_VK_INSERT == VK_INSERT && INI_VK_DELETE == VK_DELETE, "keys");
+static_assert(INI_VK_LWIN == VK_LWIN && INI_VK_F1 == VK_F1 && INI_VK_F1 + 23 == VK_F24, "keys");
 
 void *DvrPlatForegroundWindow(void) {
   return GetForegroundWindow();
@@ -44,4 +53,24 @@ uint32_t DvrPlatRandom32(void) {
     return Fallback();
   }
   return v;
+}
+
+int32_t DvrPlatSendKeys(const DvrKeyInput *keys, int32_t count) {
+  enum { MAX_KEYS = 16 };
+  if (!keys || count <= 0 || count > MAX_KEYS) return 0;
+  INPUT in[MAX_KEYS] = {};
+  for (int32_t i = 0; i < count; i++) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i].vk;
+    in[i].ki.wScan = (WORD)MapVirtualKeyA(keys[i].vk, MAPVK_VK_TO_VSC);
+    in[i].ki.dwFlags = keys[i].up ? KEYEVENTF_KEYUP : 0;
+    /* The arrows and the editing block are extended keys: without the flag
+     * they would arrive as the numeric keypad's. */
+    if ((keys[i].vk >= VK_PRIOR && keys[i].vk <= VK_DOWN) || keys[i].vk == VK_INSERT ||
+        keys[i].vk == VK_DELETE || keys[i].vk == VK_LWIN)
+      in[i].ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  }
+  UINT sent = SendInput((UINT)count, in, sizeof(INPUT));
+  if (sent != (UINT)count) GiLogError(__FILE__, __LINE__, GI_FAILED);
+  return (int32_t)sent;
 }

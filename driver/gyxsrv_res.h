@@ -42,5 +42,15 @@
 #define IDC_BUTTON9 1024
 #define IDC_LEFT 1025
 #define IDC_RIGHT 1026
+#define IDC_AXES 1030 /* opens the Axes dialog */
+
+/* The Axes dialog: one row per axis, tx … rz, each control id plus the
+ * axis's index. */
+#define IDD_AXES 110
+#define IDC_AXES_DEVICE 1031
+#define IDC_AXIS_SCALE 1040
+#define IDC_AXIS_INVERT 1050
+#define IDC_AXIS_DEAD_ZONE 1060
+#define IDC_AXIS_FROM 1070
 
 #endif

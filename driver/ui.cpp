@@ -1,5 +1,6 @@
 /* ui.cpp — the motion filter: menu button, the 2200's rezero button, bit 0,
- * translation/rotation switches, single-axis filter and sensitivity, each
+ * translation/rotation switches, single-axis filter, the per-axis map,
+ * inversion and dead zone, and sensitivity times each axis's scale, each
  * gated by the focus application's UI mode. Called for every decoded event. */
 #include "ui.h"
 
@@ -28,12 +29,28 @@ static int FilterButtons(UdDevice *dev, GiEvent *ev, int32_t uiMode) {
   return 1;
 }
 
-/* Scaled values stay inside int32 whatever the sensitivity. */
-static int32_t Scale(int32_t v, float sensitivity) {
-  double x = (double)v * (double)sensitivity;
+/* Scaled values stay inside int32 whatever the factor. */
+static int32_t Scale(int32_t v, double factor) {
+  double x = (double)v * factor;
   if (x >= 2147483647.0) return INT32_MAX;
   if (x <= -2147483648.0) return INT32_MIN;
   return (int32_t)x;
+}
+
+/* Map, inversion and dead zone, per outgoing axis. With the defaults every
+ * value stays as it is. */
+static void ApplyAxes(const UdDevice *dev, int32_t *const axes[6]) {
+  int32_t in[6];
+  for (int i = 0; i < 6; i++) in[i] = *axes[i];
+  for (int i = 0; i < 6; i++) {
+    const UdAxis *a = &dev->axes[i];
+    int32_t src = a->source >= 0 && a->source < 6 ? a->source : i;
+    int32_t v = in[src];
+    if (a->invert) v = v == INT32_MIN ? INT32_MAX : -v;
+    int64_t mag = v < 0 ? -(int64_t)v : (int64_t)v;
+    if (mag <= (int64_t)a->deadZone) v = 0;
+    *axes[i] = v;
+  }
 }
 
 static void FilterMotion(const UdDevice *dev, GiEvent *ev, int32_t uiMode) {
@@ -47,9 +64,12 @@ static void FilterMotion(const UdDevice *dev, GiEvent *ev, int32_t uiMode) {
       GYX_HighValueFilter(v, 6);
       for (int i = 0; i < 6; i++) *axes[i] = (int32_t)v[i];
     }
+    ApplyAxes(dev, axes);
   }
   if (uiMode & GI_UI_SENSITIVITY) {
-    for (int i = 0; i < 6; i++) *axes[i] = Scale(*axes[i], dev->sensitivity);
+    /* An axis's scale multiplies the global sensitivity: one rounding. */
+    for (int i = 0; i < 6; i++)
+      *axes[i] = Scale(*axes[i], (double)dev->sensitivity * (double)dev->axes[i].scale);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "gyxextrn.h"
 #include "gyxsrv_res.h"
 #include "ui.h"
+#include "uiaxeswin.h"
 #include "uidlg.h"
 #include "uiwindow.h"
 
@@ -18,6 +19,7 @@ static_assert(UI_SB_PAGELEFT == SB_PAGELEFT && UI_SB_PAGERIGHT == SB_PAGERIGHT, 
 static_assert(UI_SB_THUMBPOSITION == SB_THUMBPOSITION, "scroll codes");
 
 static HWND gWnd;
+static HINSTANCE gInst;
 static HICON gIcon;
 static UiDlg gDlg;
 static int gReady; /* the logic's state exists: messages may reach it */
@@ -157,6 +159,10 @@ static INT_PTR CALLBACK SettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_COMMAND:
       /* Clicks, and the keyboard's equivalents, arrive as BN_CLICKED. */
+      if (gReady && HIWORD(wp) == BN_CLICKED && LOWORD(wp) == IDC_AXES) {
+        UiAxesOpen(gInst, w, gDlg.device);
+        return TRUE;
+      }
       return gReady && HIWORD(wp) == BN_CLICKED && UiDlgCommand(&gDlg, LOWORD(wp));
     case WM_HSCROLL:
       if (gReady) UiDlgScroll(&gDlg, LOWORD(wp), (short)HIWORD(wp));
@@ -196,6 +202,7 @@ static INT_PTR CALLBACK SettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 int UiCreate(void *instance) {
   HINSTANCE inst = (HINSTANCE)instance;
+  gInst = inst;
   gIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_GYXSRV));
   if (!gIcon) GiLogError(__FILE__, __LINE__, GI_FAILED); /* the window goes on without it */
   gWnd = CreateDialogA(inst, MAKEINTRESOURCEA(IDD_SETTINGS), NULL, SettingsProc);
@@ -212,6 +219,8 @@ void UiPump(void) {
       Quit();
       continue;
     }
+    HWND axes = (HWND)UiAxesWindow();
+    if (axes && IsDialogMessageA(axes, &msg)) continue;
     if (gWnd && IsDialogMessageA(gWnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -230,6 +239,7 @@ void UiFollowFocus(struct DvrHandle *h) {
 }
 
 void UiDestroy(void) {
+  UiAxesClose();
   if (gWnd) DestroyWindow(gWnd);
 }
 
@@ -245,4 +255,8 @@ void UiRezero(UdDevice *dev) {
 
 void *UiSettingsWindow(void) {
   return gWnd;
+}
+
+int UiIsSettingsWindow(void *w) {
+  return w && (w == gWnd || w == UiAxesWindow());
 }

@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "iniaxes.h"
+#include "inikeys.h"
 #include "udextern.h"
 #include "udsystem.h"
 
@@ -34,6 +36,8 @@ static void MarkEmpty(UdDevice *dev) {
   dev->appName[0] = '\0';
   memset(dev->buttonNames, 0, sizeof dev->buttonNames);
   dev->menuButton = INI_DEFAULT_MENU_BUTTON;
+  IniAxesDefaults(dev->axes);
+  memset(dev->keys, 0, sizeof dev->keys);
 }
 
 /* Application name and labels from the port's application file. An empty
@@ -89,6 +93,9 @@ int32_t IniParse(UdDevice *devs, int32_t count, const char *file) {
 
     sys->profileString(port, "appfile", "", dev->appFile, sizeof dev->appFile, file);
     dev->menuButton = sys->profileInt(port, "menuButton", INI_DEFAULT_MENU_BUTTON, file);
+    /* A bad axis or key value is refused alone: the device still starts. */
+    IniReadAxes(sys, port, file, dev->axes);
+    IniReadKeys(sys, port, file, dev->keys);
     ReadAppFile(sys, dev);
     cursor++;
   }

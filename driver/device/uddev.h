@@ -41,6 +41,25 @@ enum {
 typedef struct UdDevice UdDevice;
 typedef struct UdOps UdOps;
 
+/* Per-axis settings of a device, indexed by the outgoing axis in the order
+ * tx, ty, tz, rx, ry, rz. The defaults (scale 1, no inversion, dead zone 0,
+ * each axis fed by itself) leave events exactly as they were. */
+enum { UD_NUM_AXES = 6 };
+typedef struct UdAxis {
+  float scale;      /* multiplies the global sensitivity, 0 to 16 */
+  int32_t invert;   /* 1: the value changes sign */
+  int32_t deadZone; /* values whose magnitude is at or below it become 0 */
+  int32_t source;   /* incoming axis (0 tx … 5 rz) that feeds this one */
+} UdAxis;
+
+/* A key combination a button becomes while no library client is in front:
+ * a virtual-key code (0: the button has none) and the modifiers held with it. */
+enum { UD_MOD_CTRL = 1, UD_MOD_SHIFT = 2, UD_MOD_ALT = 4, UD_MOD_WIN = 8 };
+typedef struct UdKey {
+  uint8_t vk;
+  uint8_t mods;
+} UdKey;
+
 /* A model's identification: the probe bytes it answers, the prefix its reply
  * starts with, and how many bytes of reply (prefix included) go into ident. */
 typedef struct UdProbe {
@@ -184,6 +203,12 @@ struct UdDevice {
   char appName[UD_TEXT_SIZE];
   char buttonNames[UD_NUM_LABELS][UD_LABEL_SIZE];
   int32_t menuButton; /* bit number of the button that toggles the settings window */
+
+  /* Per-axis settings and button keys from the configuration; the axes
+   * are changed by the settings window's Axes dialog as well. */
+  UdAxis axes[UD_NUM_AXES];
+  UdKey keys[32];    /* indexed by common button bit */
+  uint32_t keysDown; /* buttons whose key went down and has not come up yet */
 };
 
 /* ---- Model table (udtable) ----------------------------------------------- */

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "iniaxes.h"
 #include "iniparse.h"
 #include "udmodel.h"
 #include "udextern.h"
@@ -193,6 +194,9 @@ static void ResetRecord(UdDevice *dev, int32_t index) {
   dev->appName[0] = '\0';
   memset(dev->buttonNames, 0, sizeof dev->buttonNames);
   dev->menuButton = 30;
+  IniAxesDefaults(dev->axes);
+  memset(dev->keys, 0, sizeof dev->keys);
+  dev->keysDown = 0;
 }
 
 int32_t UdLoadDevices(void) {

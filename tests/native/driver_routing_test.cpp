@@ -4,7 +4,9 @@
 // recomputed, pruning, the settings window in front, the zero event for a
 // handle that loses its device in mid-motion, the type mask, the filter
 // under the focus handle's UI mode, the ring's edge and the motion-active
-// flag; the delivery policy's arithmetic and the motion filter itself.
+// flag, buttons as keystrokes while no library client is in front; the
+// delivery policy's arithmetic and the motion filter itself with its
+// per-axis settings.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +14,9 @@
 #include <vector>
 
 #include "driver/deliver.h"
+#include "driver/device/iniaxes.h"
+#include "driver/device/inikeys.h"
+#include "driver/dvrkeys.h"
 #include "driver/dvrinput.h"
 #include "driver/dvrroute.h"
 #include "fakedvr.h"
@@ -377,6 +382,7 @@ class MotionFilter : public ::testing::Test {
     dev.singleAxis = 0;
     dev.sensitivity = 1.0f;
     dev.menuButton = 30;
+    IniAxesDefaults(dev.axes);
     uiMode = GI_UI_ALL;
     fakedvr::Reset();
     udfake::Reset(&world);
@@ -522,6 +528,247 @@ TEST_F(MotionFilter, ZeroAndDeviceMessagesPassUnchanged) {
   GiEvent copy = z;
   ASSERT_EQ(Filter(&z), UD_EVENT_READY);
   EXPECT_EQ(0, std::memcmp(&z, &copy, sizeof z));
+}
+
+TEST_F(MotionFilter, PerAxisSettingsAfterTheSwitchesUnderTheirUiModeBits) {
+  struct Case {
+    const char *what;
+    void (*setup)(UdDevice *);
+    int32_t mode;
+    float sensitivity;
+    int32_t in[6], want[6];
+  };
+  const int32_t kFilterAndScale = GI_UI_FILTERS | GI_UI_SENSITIVITY;
+  const Case cases[] = {
+      {"defaults change nothing",
+       [](UdDevice *) {},
+       GI_UI_ALL,
+       1.0f,
+       {100, -300, 50, 7, -8, INT32_MIN},
+       {100, -300, 50, 7, -8, INT32_MIN}},
+      {"defaults under a sensitivity round as before",
+       [](UdDevice *) {},
+       GI_UI_ALL,
+       0.0625f,
+       {15, -17, 160, -160, 0, 33},
+       {0, -1, 10, -10, 0, 2}},
+      {"inversion",
+       [](UdDevice *d) { d->axes[1].invert = d->axes[5].invert = 1; },
+       GI_UI_ALL,
+       1.0f,
+       {1, 2, 3, 4, 5, -6},
+       {1, -2, 3, 4, 5, 6}},
+      {"inverting the lowest value stays in range",
+       [](UdDevice *d) { d->axes[0].invert = 1; },
+       GI_UI_ALL,
+       1.0f,
+       {INT32_MIN, 0, 0, 0, 0, 0},
+       {INT32_MAX, 0, 0, 0, 0, 0}},
+      {"dead zone: at its edge 0, one above passes",
+       [](UdDevice *d) { d->axes[0].deadZone = d->axes[1].deadZone = d->axes[2].deadZone = 50; },
+       GI_UI_ALL,
+       1.0f,
+       {50, -50, 51, 50, 0, 0},
+       {0, 0, 51, 50, 0, 0}},
+      {"scale multiplies the sensitivity, rounded once",
+       [](UdDevice *d) { d->axes[0].scale = 3.0f; },
+       GI_UI_ALL,
+       0.5f,
+       {3, 3, 0, 0, 0, 0},
+       {4, 1, 0, 0, 0, 0}},
+      {"scale 0 silences its axis",
+       [](UdDevice *d) { d->axes[4].scale = 0.0f; },
+       GI_UI_ALL,
+       2.0f,
+       {1, 1, 1, 1, 1, 1},
+       {2, 2, 2, 2, 0, 2}},
+      {"swapped pair",
+       [](UdDevice *d) { d->axes[0].source = 1, d->axes[1].source = 0; },
+       GI_UI_ALL,
+       1.0f,
+       {10, 20, 30, 40, 50, 60},
+       {20, 10, 30, 40, 50, 60}},
+      {"a rotation feeds a translation; the dead zone is the outgoing axis's",
+       [](UdDevice *d) { d->axes[2].source = 5, d->axes[2].deadZone = 60, d->axes[5].deadZone = 0; },
+       GI_UI_ALL,
+       1.0f,
+       {0, 0, 500, 0, 0, 60},
+       {0, 0, 0, 0, 0, 60}},
+      {"map, invert and scale of one axis together",
+       [](UdDevice *d) { d->axes[3].source = 0, d->axes[3].invert = 1, d->axes[3].scale = 2.0f; },
+       GI_UI_ALL,
+       1.0f,
+       {7, 0, 0, 9, 0, 0},
+       {7, 0, 0, -14, 0, 0}},
+      {"without the filters bit: no map, inversion or dead zone; scales stay",
+       [](UdDevice *d) {
+         d->axes[0].source = 1, d->axes[1].invert = 1, d->axes[2].deadZone = 100, d->axes[3].scale = 2.0f;
+       },
+       GI_UI_SENSITIVITY,
+       1.0f,
+       {1, 2, 3, 4, 5, 6},
+       {1, 2, 3, 8, 5, 6}},
+      {"without the sensitivity bit: no scales; map, inversion and dead zone stay",
+       [](UdDevice *d) {
+         d->axes[0].source = 1, d->axes[1].invert = 1, d->axes[2].deadZone = 100, d->axes[3].scale = 2.0f;
+       },
+       GI_UI_FILTERS,
+       4.0f,
+       {1, 2, 3, 4, 5, 6},
+       {2, -2, 0, 4, 5, 6}},
+      {"mode 0 passes everything",
+       [](UdDevice *d) { d->axes[0].source = 1, d->axes[1].invert = 1, d->axes[3].scale = 0.0f; },
+       0,
+       4.0f,
+       {1, 2, 3, 4, 5, 6},
+       {1, 2, 3, 4, 5, 6}},
+      {"translation off zeroes the incoming translations before the map",
+       [](UdDevice *d) {
+         d->translation = 0;
+         d->axes[0].source = 3;
+       },
+       kFilterAndScale,
+       1.0f,
+       {1, 2, 3, 4, 5, 6},
+       {4, 0, 0, 4, 5, 6}},
+  };
+  for (const Case &c : cases) {
+    SetUp();
+    c.setup(&dev);
+    dev.sensitivity = c.sensitivity;
+    uiMode = c.mode;
+    GiEvent ev = Motion(c.in[0], c.in[1], c.in[2], c.in[3], c.in[4], c.in[5]);
+    ASSERT_EQ(Filter(&ev), UD_EVENT_READY) << c.what;
+    const int32_t got[6] = {ev.tx, ev.ty, ev.tz, ev.rx, ev.ry, ev.rz};
+    for (int i = 0; i < 6; i++) EXPECT_EQ(got[i], c.want[i]) << c.what << ", axis " << i;
+  }
+}
+
+TEST(DvrKeys, ModifiersGoDownFirstAndComeUpLast) {
+  UdKey key = {(uint8_t)(INI_VK_F1 + 4), UD_MOD_CTRL | UD_MOD_SHIFT | UD_MOD_ALT};
+  DvrKeyInput in[DVR_KEY_INPUTS];
+  ASSERT_EQ(DvrKeyInputs(&key, 0, in), 4);
+  const uint16_t down[4] = {INI_VK_CONTROL, INI_VK_SHIFT, INI_VK_MENU, INI_VK_F1 + 4};
+  for (int i = 0; i < 4; i++) {
+    EXPECT_EQ(in[i].vk, down[i]) << i;
+    EXPECT_EQ(in[i].up, 0) << i;
+  }
+  ASSERT_EQ(DvrKeyInputs(&key, 1, in), 4);
+  const uint16_t up[4] = {INI_VK_F1 + 4, INI_VK_MENU, INI_VK_SHIFT, INI_VK_CONTROL};
+  for (int i = 0; i < 4; i++) {
+    EXPECT_EQ(in[i].vk, up[i]) << i;
+    EXPECT_EQ(in[i].up, 1) << i;
+  }
+  UdKey none = {0, UD_MOD_CTRL};
+  EXPECT_EQ(DvrKeyInputs(&none, 0, in), 0);
+}
+
+// Buttons with keys, routed with the desktop of the Routing tests: bit 2
+// has Ctrl+Z, bit 3 has no key.
+class KeyRouting : public Routing {
+ protected:
+  void SetUp() override {
+    Routing::SetUp();
+    UdDeviceAt(0)->keys[2] = {'Z', UD_MOD_CTRL};
+  }
+  static GiEvent Press(uint32_t last, uint32_t current, int32_t type = GI_BUTTON_EVENT) {
+    GiEvent ev = Motion(0);
+    ev.type = type;
+    ev.last = last;
+    ev.current = current;
+    ev.pressed = current & ~last;
+    ev.released = last & ~current;
+    return ev;
+  }
+  // The keystrokes sent since the last call, as "+17 +90" (down) and "-90" (up).
+  static std::string Keys() {
+    std::string out;
+    for (const DvrKeyInput &k : fakedvr::S().keys)
+      out += (out.empty() ? "" : " ") + std::string(k.up ? "-" : "+") + std::to_string(k.vk);
+    fakedvr::S().keys.clear();
+    return out;
+  }
+};
+
+TEST_F(KeyRouting, APlainWindowInFrontGetsTheKeyNotTheButton) {
+  Opened a = Open(kWindowA);
+  ASSERT_EQ(Grab(a.h, 0), GI_NO_ERROR);  // the background slot: not in front
+  Front(kOther);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "-");
+  EXPECT_EQ(Keys(), "+17 +90");
+  EXPECT_EQ(Route(Press(0x4, 0), {a}), "-");
+  EXPECT_EQ(Keys(), "-90 -17");
+  // A button without a key still reaches the background holder, without
+  // the mapped button in its words.
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "-");
+  EXPECT_EQ(Keys(), "+17 +90");
+  GiEvent both = Press(0x4, 0xC);
+  DvrRouteEvent(0, &both);
+  EXPECT_EQ(Keys(), "");
+  auto n = fakedvr::TakeNotices(kWindowA);
+  ASSERT_EQ(n.size(), 1u);
+  GiEvent got;
+  ASSERT_TRUE(fakedvr::ReadEvent(a.q, n[0].seq, &got));
+  EXPECT_EQ(got.type, GI_BUTTON_EVENT);
+  EXPECT_EQ(got.current, 0x8u);
+  EXPECT_EQ(got.pressed, 0x8u);
+  EXPECT_EQ(got.last, 0u);
+}
+
+TEST_F(KeyRouting, ALibraryClientInFrontGetsTheButtonAndNoKey) {
+  Opened a = Open(kWindowA);
+  Front(kWindowA);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "A");
+  EXPECT_EQ(Route(Press(0x4, 0), {a}), "A");
+  EXPECT_EQ(Keys(), "");
+  // The background holder in front is a library client in front too.
+  ASSERT_EQ(Grab(a.h, 0), GI_NO_ERROR);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "A");
+  EXPECT_EQ(Keys(), "");
+}
+
+TEST_F(KeyRouting, AGrabKeepsTheButtonsAndTheSettingsWindowSendsNoKeys) {
+  Opened a = Open(kWindowA);
+  Front(kOther);
+  ASSERT_EQ(Grab(a.h, 1), GI_NO_ERROR);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "A");
+  EXPECT_EQ(Route(Press(0x4, 0), {a}), "A");
+  EXPECT_EQ(Keys(), "");
+  ASSERT_EQ(Call(REQ_RELEASE, Args().Word((int32_t)a.h->value).data).Word(0), GI_NO_ERROR);
+  Front(kSettings);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "-");
+  EXPECT_EQ(Keys(), "");
+}
+
+TEST_F(KeyRouting, AKeyDownComesUpWhenTheClientCameToTheFrontMeanwhile) {
+  Opened a = Open(kWindowA);
+  Front(kOther);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "-");
+  EXPECT_EQ(Keys(), "+17 +90");
+  Front(kWindowA);
+  // The client never saw the press: the release is the key's, not its.
+  EXPECT_EQ(Route(Press(0x4, 0), {a}), "-");
+  EXPECT_EQ(Keys(), "-90 -17");
+  EXPECT_EQ(UdDeviceAt(0)->keysDown, 0u);
+  EXPECT_EQ(Route(Press(0, 0x4), {a}), "A") << "the next press is the client's";
+  EXPECT_EQ(Keys(), "");
+}
+
+TEST_F(KeyRouting, ACombinedEventKeepsItsMotionForTheBackgroundHolder) {
+  Opened a = Open(kWindowA);
+  ASSERT_EQ(Grab(a.h, 0), GI_NO_ERROR);
+  Front(kOther);
+  GiEvent ev = Press(0, 0x4, GI_COMBO_EVENT);
+  ev.tx = 77;
+  DvrRouteEvent(0, &ev);
+  EXPECT_EQ(Keys(), "+17 +90");
+  auto n = fakedvr::TakeNotices(kWindowA);
+  ASSERT_EQ(n.size(), 1u);
+  GiEvent got;
+  ASSERT_TRUE(fakedvr::ReadEvent(a.q, n[0].seq, &got));
+  EXPECT_EQ(got.type, GI_MOTION_EVENT);
+  EXPECT_EQ(got.tx, 77);
+  EXPECT_EQ(got.current, 0u);
 }
 
 }  // namespace

@@ -66,6 +66,7 @@ struct State {
   void *settingsWindow = nullptr;
   std::deque<uint32_t> randoms;  // bits DvrPlatRandom32 hands out first
   uint32_t randomState = 0x12345678u;
+  std::vector<DvrKeyInput> keys;  // keystrokes put into the input stream
   // Settings side.
   int toggles = 0;
   int rezeros = 0;
@@ -353,6 +354,11 @@ uint32_t DvrPlatRandom32(void) {
   return s.randomState;
 }
 
+int32_t DvrPlatSendKeys(const DvrKeyInput *keys, int32_t count) {
+  for (int32_t i = 0; i < count; i++) fakedvr::S().keys.push_back(keys[i]);
+  return count;
+}
+
 int32_t GiLogError(const char *, int32_t, int32_t code) {
   fakedvr::S().logged.push_back(code);
   return code;
@@ -368,6 +374,10 @@ void UiRezero(UdDevice *dev) {
   fakedvr::S().rezeros++;
   UdBeep(dev, "cC");
   UdRezero(dev);
+}
+
+int UiIsSettingsWindow(void *w) {
+  return w && w == fakedvr::S().settingsWindow;
 }
 
 void *UiSettingsWindow(void) {

@@ -3,7 +3,8 @@
 // their own processes: where it starts, what it shows for the application in
 // front, its switches and sensitivity as the application receives them,
 // rezero on the wire, buttons sent from the window, UI modes, two devices,
-// and closing it.
+// closing it; its Axes dialog; and the device's buttons typed as keys into a
+// plain window in front.
 #include <string>
 #include <vector>
 
@@ -307,6 +308,100 @@ TEST_F(SettingsWindow, EndSessionEndsTheDriverOnlyWhenTheSessionEnds) {
   unsigned long code = 99;
   ASSERT_TRUE(driver.Wait(15000, &code));
   EXPECT_EQ(code, 0u);
+}
+
+// The Axes dialog of the driver process pid, or NULL.
+HWND FindAxes(DWORD pid) {
+  HWND w = nullptr;
+  while ((w = FindWindowExA(nullptr, w, "#32770", "Axes")) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+// An edit control's text as the control itself holds it: GetWindowText of
+// another process's window reads the system's copy, which an edit control
+// does not keep.
+std::string EditText(HWND dlg, int id) {
+  char buf[64] = "";
+  SendDlgItemMessageA(dlg, id, WM_GETTEXT, sizeof buf, (LPARAM)buf);
+  return buf;
+}
+
+TEST_F(SettingsWindow, AxesDialogChangesWhatTheApplicationReceivesAndOkWritesTheIni) {
+  StartOne("rxScale=0.5\r\n");
+  Client app;
+  ASSERT_TRUE(StartInFront(app, "axes"));
+  EXPECT_TRUE(Receives(app, "10 20 30 40 50 60", "10,20,30,20,50,60")) << "rxScale from the file";
+  ASSERT_TRUE(Click(dlg, 1025));  // the window comes up, as a user has it before clicking
+  ASSERT_TRUE(WaitUp(dlg, true));
+  ASSERT_TRUE(Click(dlg, 1030));
+  HWND axes = nullptr;
+  ASSERT_TRUE(GyxWaitFor([&] { return (axes = FindAxes(driver.Pid())) != nullptr; }, 5000, 20));
+  EXPECT_EQ(Text(axes, 1031), "COM1: Quorvanel 2200");
+  EXPECT_EQ(EditText(axes, 1040), "1");
+  EXPECT_EQ(EditText(axes, 1043), "0.5");
+  EXPECT_EQ(EditText(axes, 1060), "0");
+  EXPECT_FALSE(Checked(axes, 1051));
+  EXPECT_EQ(SendDlgItemMessageA(axes, 1075, CB_GETCURSEL, 0, 0), 5);
+
+  // A value the file would refuse keeps the dialog open and changes nothing.
+  SetDlgItemTextA(axes, 1040, "-2");
+  ASSERT_TRUE(Click(axes, IDOK));
+  EXPECT_TRUE(IsWindow(axes));
+  EXPECT_TRUE(Receives(app, "11 21 31 41 51 61", "11,21,31,20,51,61"));
+
+  SetDlgItemTextA(axes, 1040, "2");                     // tx scale 2
+  ASSERT_TRUE(Click(axes, 1051));                       // ty inverted
+  SetDlgItemTextA(axes, 1062, "30");                    // tz dead zone 30
+  SendDlgItemMessageA(axes, 1075, CB_SETCURSEL, 3, 0);  // rz fed by rx
+  // The README's picture of the dialog, when asked for.
+  const std::string shots = GyxGetEnv("GYX_SHOT_DIR");
+  if (!shots.empty()) EXPECT_TRUE(GyxUiScreenshot(axes, shots + "/axes.png"));
+  ASSERT_TRUE(Click(axes, IDOK));
+  EXPECT_TRUE(GyxWaitFor([&] { return !IsWindow(axes); }, 5000, 20));
+  EXPECT_TRUE(Receives(app, "10 20 30 40 50 60", "20,-20,0,20,50,40")) << "rz is rx before its scale";
+  EXPECT_TRUE(Receives(app, "10 20 31 40 50 60", "20,-20,31,20,50,40"));
+
+  std::string ini;
+  ASSERT_TRUE(GyxReadFile(GyxIniPath(), &ini));
+  for (const char *line : {"devicetype=Quorvanel 2200", "txScale=2", "tyInvert=1", "tzDeadZone=30",
+                           "rzFrom=rx", "rxScale=0.5", "txFrom=tx"})
+    EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
+}
+
+TEST_F(SettingsWindow, AMappedButtonTypesItsKeyIntoAPlainWindowInFront) {
+  StartOne("button1=Ctrl+Z\r\n");
+  Client plain;
+  ASSERT_TRUE(plain.Start("plain", {"--plain"}));
+  ASSERT_TRUE(GyxWaitFor([&] { return GetForegroundWindow() == plain.window; }, 5000, 20));
+  ASSERT_TRUE(SimOk("press 1"));
+  ASSERT_TRUE(plain.WaitFor("key down vk=90")) << plain.Text();
+  ASSERT_TRUE(SimOk("release 1"));
+  ASSERT_TRUE(plain.WaitFor("key up vk=17")) << plain.Text();
+  std::string t = plain.Text();
+  size_t a = t.find("key down vk=17"), b = t.find("key down vk=90"), c = t.find("key up vk=90"),
+         d = t.find("key up vk=17");
+  EXPECT_TRUE(a < b && b < c && c < d) << t;
+  // A button without a key types nothing.
+  ASSERT_TRUE(SimOk("press 2"));
+  ASSERT_TRUE(SimOk("release 2"));
+  Sleep(300);
+  EXPECT_EQ(plain.Count("key "), 4) << plain.Text();
+}
+
+TEST_F(SettingsWindow, ALibraryClientInFrontGetsTheMappedButtonAndNoKey) {
+  StartOne("button1=Ctrl+Z\r\n");
+  Client app;
+  ASSERT_TRUE(StartInFront(app, "library"));
+  ASSERT_TRUE(SimOk("press 1"));
+  ASSERT_TRUE(app.WaitFor("pressed=2 ")) << app.Text();
+  ASSERT_TRUE(SimOk("release 1"));
+  ASSERT_TRUE(app.WaitFor("released=2 ")) << app.Text();
+  Sleep(300);  // a key would have come by now
+  EXPECT_EQ(app.Count("key "), 0) << app.Text();
 }
 
 }  // namespace

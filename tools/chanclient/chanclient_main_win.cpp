@@ -6,6 +6,11 @@
  *
  *   gyx_chanclient --title T --log PATH [--device N] [--events MASK]
  *                  [--grab 0|1] [--no-read] [--ui-mode M] [--post CODE]
+ *                  [--plain]
+ *
+ * --plain makes a window of a program that knows nothing of the driver: it
+ * opens no channel and no device. Either way the window logs every key that
+ * reaches it ("key down vk=N", "key up vk=N"), so tests see keystrokes.
  *
  * --post CODE sends request CODE (no data) with a reply wanted right after
  * attaching and then waits for ever without reading the reply, holding the
@@ -147,6 +152,14 @@ static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_APP + 6:
       gRead = 1;
       return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      Log("key down vk=%u", (unsigned)wp);
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      Log("key up vk=%u", (unsigned)wp);
+      break;
     case WM_DESTROY:
       return 0;
   }
@@ -171,15 +184,17 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
       CreateWindowA("GyxChanClient", title, WS_OVERLAPPEDWINDOW, 10, 10, 300, 120, NULL, NULL, inst, NULL);
   if (!wnd) return 5;
 
-  int rc = AppMmapAttach();
-  Log("attach rc=%d", rc);
+  int plain = Flag(argc, argv, "--plain");
+  int rc = plain ? 0 : AppMmapAttach();
+  if (!plain) Log("attach rc=%d", rc);
   if (rc != 0) return 2;
   const char *post = Arg(argc, argv, "--post", NULL);
   if (post) {
     Log("posted rc=%d", AppMmapSend(atoi(post), NULL, 0, 1));
     Sleep(INFINITE);
   }
-  if (OpenDevice(wnd, atoi(Arg(argc, argv, "--device", "-1")), atoi(Arg(argc, argv, "--events", "31"))) != 0)
+  if (!plain &&
+      OpenDevice(wnd, atoi(Arg(argc, argv, "--device", "-1")), atoi(Arg(argc, argv, "--events", "31"))) != 0)
     return 3;
   const char *grab = Arg(argc, argv, "--grab", NULL);
   if (grab) PostMessageA(wnd, WM_APP + 1, (WPARAM)atoi(grab), 0);
@@ -194,7 +209,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  AppMmapDetach();
+  if (!plain) AppMmapDetach();
   Log("exit");
   fclose(gLog);
   return 0;
