@@ -189,6 +189,16 @@ Function PortsLeave
   !insertmacro ModelName $Port4 $0
 FunctionEnd
 
+; The driver keeps at most 127 characters of its home directory: a longer
+; folder would install programs that can never be started by the library.
+!define HOME_MAX 127
+Function .onVerifyInstDir
+  StrLen $0 "$INSTDIR\Win32"
+  ${If} $0 > ${HOME_MAX}
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; ---- Installing -----------------------------------------------------------
 
 ; A running driver holds its program file: ask it to quit first.
@@ -208,6 +218,12 @@ FunctionEnd
 
 Section "Gyrantrix" SecMain
   SectionIn RO
+  StrLen $0 "$INSTDIR\Win32"
+  ${If} $0 > ${HOME_MAX}
+    MessageBox MB_ICONSTOP|MB_OK "The install folder is too long: $INSTDIR\Win32 must keep within ${HOME_MAX} characters." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   SetShellVarContext all
   !insertmacro StopDriver
 

@@ -3,7 +3,8 @@
 # and wineserver of its own (scripts/wineenv.sh), so nothing it installs can
 # touch another test's prefix. usage: install_test.sh <installed_test.exe>
 #   1. builds the installer from this tree (scripts/installer.sh --no-build);
-#   2. a bad /COMn= value is refused with exit code 2 and installs nothing;
+#   2. a bad /COMn= value and an install folder too long for the driver's home
+#      directory are refused with exit code 2 and install nothing;
 #   3. installs silently with /COM1=2200, checks the files, the Start-menu
 #      entries, the uninstall entry and "gyrantx.ini"; installed_test.exe runs
 #      the installed evtview and driver against the simulator on COM1;
@@ -30,13 +31,13 @@ finish() {
   exit $?
 }
 
-if ! bash "$root/scripts/installer.sh" --no-build "$work/setup.exe" >"$work/installer.log" 2>&1; then
+if ! bash "$root/scripts/installer.sh" --no-build "$work/gyrantrix-setup.exe" >"$work/installer.log" 2>&1; then
   tail -30 "$work/installer.log"
   fail "scripts/installer.sh builds the installer"
   rm -rf "$work"
   finish
 fi
-ok "scripts/installer.sh builds the installer ($(($(stat -c %s "$work/setup.exe") / 1024)) KiB)"
+ok "scripts/installer.sh builds the installer ($(($(stat -c %s "$work/gyrantrix-setup.exe") / 1024)) KiB)"
 
 # A Wine environment of our own, even when run from inside another one.
 for v in _GYX_WINE_UP WINEPREFIX DISPLAY GYX_RUN_DIR GYX_MODEM_DIR WINEARCH WINEDEBUG; do unset "$v"; done
@@ -77,23 +78,32 @@ same_as() { # <before> <after>: true when nothing differs; shows what does
 }
 # Runs the uninstaller and waits for it: NSIS copies it into the temporary
 # folder and lets the copy do the work, so the first process ends at once.
+# The copy removes the uninstaller, then the folders, and its registry keys
+# last. (The copy itself is deleted by Windows at the next start, as NSIS
+# arranges: the snapshots leave the temporary folders out.)
 uninstall() { # <install folder, Linux path>
   local dir=$1
   wine "$(winepath -w "$dir/uninstall.exe" 2>/dev/null)" /S </dev/null >/dev/null 2>&1 || return 1
-  _gyx_wait_until 300 test ! -e "$dir/uninstall.exe"
+  _gyx_wait_until 300 test ! -e "$dir/uninstall.exe" &&
+    _gyx_wait_until 300 eval "! wine reg query 'HKLM\\$uninstkey' </dev/null >/dev/null 2>&1"
 }
+uninstkey='Software\Microsoft\Windows\CurrentVersion\Uninstall\Gyrantrix'
 winepath() { wine winepath "$@" </dev/null; }
 
 # 2. A value the driver would not know is refused before anything is written.
 snapshot "$work/s0"
-wine "$work/setup.exe" /S /COM2=bogus </dev/null >/dev/null 2>&1
+wine "$work/gyrantrix-setup.exe" /S /COM2=bogus </dev/null >/dev/null 2>&1
 rc=$?
 check "/COM2=bogus is refused with exit code 2 (got $rc)" test $rc -eq 2
+long='C:\'$(printf 'x%.0s' $(seq 1 130))
+wine "$work/gyrantrix-setup.exe" /S "/D=$long" </dev/null >/dev/null 2>&1
+rc=$?
+check "an install folder whose Win32 path passes 127 characters is refused with exit code 2 (got $rc)" test $rc -eq 2
 snapshot "$work/s0b"
 check "a refused install changes nothing" same_as "$work/s0" "$work/s0b"
 
 # 3. Silent install, the installed system at work, uninstall.
-wine "$work/setup.exe" /S /COM1=2200 </dev/null >/dev/null 2>&1
+wine "$work/gyrantrix-setup.exe" /S /COM1=2200 </dev/null >/dev/null 2>&1
 rc=$?
 check "silent install /COM1=2200 ends with 0 (got $rc)" test $rc -eq 0
 missing=""
@@ -132,7 +142,7 @@ check "after uninstalling, the prefix's files and registry are as before the ins
 mine=$(printf '; my controllers\r\n[gyrantrix]\r\nhomedirectory=D:\\Old\r\n[COM1:]\r\ndevicetype=Quorvanel Stick\r\nappfile=C:\\jet.ini\r\n')
 printf '%s' "$mine" >"$ini"
 cp "$ini" "$work/mine.ini"
-wine "$work/setup.exe" /S /COM2=3200 </dev/null >/dev/null 2>&1
+wine "$work/gyrantrix-setup.exe" /S /COM2=3200 </dev/null >/dev/null 2>&1
 rc=$?
 check "install over a user's configuration ends with 0 (got $rc)" test $rc -eq 0
 got=$(tr -d '\r' <"$ini" | sed '/^$/d' | tr '\n' '|')
@@ -148,7 +158,7 @@ rm -f "$ini"
 
 # 5. What the user changed stays, and nothing else.
 snapshot "$work/s2"
-wine "$work/setup.exe" /S /COM1=stick '/D=C:\Gyx' </dev/null >/dev/null 2>&1
+wine "$work/gyrantrix-setup.exe" /S /COM1=stick '/D=C:\Gyx' </dev/null >/dev/null 2>&1
 rc=$?
 check "silent install into /D=C:\\Gyx ends with 0 (got $rc)" test $rc -eq 0
 check "/D= is where it went" test -f "$c/Gyx/Win32/gyxsrv.exe"

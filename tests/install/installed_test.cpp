@@ -76,7 +76,8 @@ TEST_F(Installed, TestUtilityStartsTheInstalledDriverAndListsEvents) {
   ASSERT_TRUE(GyxUiForeground(dlg));
   Sim("waitcmd BcCc\\r timeout=5000");  // the open's beep
   Sim("press 1");
-  const std::string want = " 0) Button Event -> lst = 00000000, cur = 00000002, prs = 00000002, rel = 00000000";
+  const std::string want =
+      " 0) Button Event -> lst = 00000000, cur = 00000002, prs = 00000002, rel = 00000000";
   std::vector<std::string> lines;
   EXPECT_TRUE(GyxWaitFor(
       [&] {
