@@ -9,6 +9,8 @@
 #      entries, the uninstall entry and "gyrantx.ini"; installed_test.exe runs
 #      the installed evtview and driver against the simulator on COM1;
 #      uninstalls: the prefix's files and registry are as before the install;
+#      the installer's pages driven like a user (installed_test.exe), the ports
+#      chosen there in "gyrantx.ini", uninstalled again;
 #   4. over a configuration the user had: the installer keeps its other keys,
 #      and the uninstaller puts the user's file back byte for byte;
 #   5. after the user changed "gyrantx.ini" and put a file of their own into the
@@ -128,7 +130,7 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Gyrantr
 check "the uninstall entry names the uninstaller" test $? -eq 0
 
 GYX_INSTALLED_HOME='C:\Program Files\Halvorin\Gyrantrix\Win32' timeout 120 wine "$check_exe" \
-  </dev/null >"$work/check.log" 2>&1
+  --gtest_filter='Installed.*' </dev/null >"$work/check.log" 2>&1
 rc=$?
 [ $rc -eq 0 ] || tail -40 "$work/check.log"
 check "the installed evtview starts the installed driver, lists a button press; -shutdown ends the driver" \
@@ -137,6 +139,21 @@ check "the installed evtview starts the installed driver, lists a button press; 
 check "silent uninstall ends" uninstall "$inst"
 snapshot "$work/s1"
 check "after uninstalling, the prefix's files and registry are as before the install" same_as "$work/s0" "$work/s1"
+
+# The installer's pages, as a user goes through them (no configuration yet).
+check "no gyrantx.ini before the installer's pages" test ! -e "$ini"
+GYX_SETUP_EXE=$(winepath -w "$work/gyrantrix-setup.exe" 2>/dev/null) timeout 180 wine "$check_exe" \
+  --gtest_filter='InstallerWindow.*' </dev/null >"$work/pages.log" 2>&1
+rc=$?
+[ $rc -eq 0 ] || tail -40 "$work/pages.log"
+check "the installer's pages: the folder, the ports (2200 on COM1 offered, a Stick chosen on COM3), Finish" \
+  test $rc -eq 0
+got=$(tr -d '\r' <"$ini" 2>/dev/null | sed '/^$/d' | tr '\n' '|')
+check "gyrantx.ini holds what the page chose ($got)" test "$got" = \
+  '[gyrantrix]|homedirectory=C:\Program Files\Halvorin\Gyrantrix\Win32|homedir=C:\Program Files\Halvorin\Gyrantrix\Win32|[COM1:]|devicetype=Quorvanel 2200|[COM3:]|devicetype=Quorvanel Stick|'
+check "uninstall after the pages ends" uninstall "$inst"
+snapshot "$work/s1b"
+check "after that uninstall too, the prefix is as before" same_as "$work/s0" "$work/s1b"
 
 # 4. A configuration the user had before.
 mine=$(printf '; my controllers\r\n[gyrantrix]\r\nhomedirectory=D:\\Old\r\n[COM1:]\r\ndevicetype=Quorvanel Stick\r\nappfile=C:\\jet.ini\r\n')

@@ -1,8 +1,9 @@
-// installed_test.cpp: the programs as the installer left them, run by
-// tests/install/install_test.sh in the Wine prefix it installed into. The
-// installed test utility starts the installed driver from the home directory
-// that the installer wrote into "gyrantx.ini", lists the simulated
-// controller's events, and the installed driver's "-shutdown" ends it.
+// installed_test.cpp: run by tests/install/install_test.sh in the Wine prefix
+// it installs into. Installed: the installed test utility starts the
+// installed driver from the home directory that the installer wrote into
+// "gyrantx.ini", lists the simulated controller's events, and the installed
+// driver's "-shutdown" ends it. InstallerWindow: the installer's pages driven
+// as a user does (the script checks the files they leave).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -95,6 +96,76 @@ TEST_F(Installed, TestUtilityStartsTheInstalledDriverAndListsEvents) {
   EXPECT_EQ(code, 0ul) << "-shutdown -force -quiet";
   EXPECT_TRUE(GyxWaitFor([] { return GyxCountProcessesNamed("gyxsrv.exe") == 0; }, 10000));
   app.Kill();
+}
+
+// Every window below top with this class, in creation order.
+std::vector<HWND> Descendants(HWND top, const char *cls) {
+  struct Find {
+    const char *cls;
+    std::vector<HWND> found;
+  } find{cls, {}};
+  EnumChildWindows(
+      top,
+      [](HWND w, LPARAM p) -> BOOL {
+        Find *f = reinterpret_cast<Find *>(p);
+        char name[64];
+        if (GetClassNameA(w, name, sizeof name) && lstrcmpiA(name, f->cls) == 0) f->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+bool AnyTextIs(HWND top, const char *cls, const std::string &text) {
+  for (HWND w : Descendants(top, cls))
+    if (GyxUiText(w) == text) return true;
+  return false;
+}
+
+std::vector<HWND> VisibleCombos(HWND top) {
+  std::vector<HWND> combos;
+  for (HWND w : Descendants(top, "ComboBox"))
+    if (IsWindowVisible(w)) combos.push_back(w);
+  return combos;
+}
+
+class InstallerWindow : public GyxWineTest {};
+
+// No configuration yet: the page offers the Quorvanel 2200 on COM1 and no
+// controller elsewhere; the user adds a Quorvanel Stick on COM3.
+TEST_F(InstallerWindow, PortsPageOffersAndTakesTheModels) {
+  const std::string setup = GyxGetEnv("GYX_SETUP_EXE");
+  ASSERT_FALSE(setup.empty()) << "GYX_SETUP_EXE names the installer";
+  GyxProcess p;
+  ASSERT_TRUE(p.Start(setup)) << setup << " error " << p.Error();
+  HWND w = GyxUiWaitDialog("Gyrantrix 8.0 Setup", 30000, p.Pid(), IDOK);
+  ASSERT_NE(w, nullptr) << "no installer window";
+
+  // The folder page proposes the place under Program Files.
+  EXPECT_TRUE(
+      GyxWaitFor([&] { return AnyTextIs(w, "Edit", "C:\\Program Files\\Halvorin\\Gyrantrix"); }, 10000));
+  ASSERT_TRUE(GyxUiClick(w, IDOK));
+
+  std::vector<HWND> combos;
+  ASSERT_TRUE(GyxWaitFor([&] { return (combos = VisibleCombos(w)).size() == 4; }, 10000))
+      << combos.size() << " port lists";
+  EXPECT_TRUE(AnyTextIs(w, "Static", "COM1:"));
+  EXPECT_TRUE(AnyTextIs(w, "Static", "COM4:"));
+  const char *const offered[4] = {"Quorvanel 2200", "(none)", "(none)", "(none)"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(GyxUiText(combos[i]), offered[i]) << "COM" << i + 1;
+  EXPECT_EQ(SendMessageA(combos[2], CB_GETCOUNT, 0, 0), 5) << "none and the four models";
+  // Items: (none), 2200, 3200, Stick, Lumeqaro.
+  SendMessageA(combos[2], CB_SETCURSEL, 3, 0);
+  EXPECT_EQ(GyxUiText(combos[2]), "Quorvanel Stick");
+  ASSERT_TRUE(GyxUiClick(w, IDOK));
+
+  // The files are copied, and the last page closes the installer.
+  ASSERT_TRUE(GyxWaitFor([&] { return GyxUiItemText(w, IDOK) == "&Finish"; }, 60000))
+      << GyxUiItemText(w, IDOK);
+  ASSERT_TRUE(GyxUiClick(w, IDOK));
+  unsigned long code = ~0ul;
+  ASSERT_TRUE(p.Wait(20000, &code));
+  EXPECT_EQ(code, 0ul);
 }
 
 }  // namespace
