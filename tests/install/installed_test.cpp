@@ -129,6 +129,28 @@ std::vector<HWND> VisibleCombos(HWND top) {
   return combos;
 }
 
+// "class \"caption\"" of every top-level window of process pid, for messages.
+std::string WindowsOf(DWORD pid) {
+  struct Seen {
+    DWORD pid;
+    std::string text;
+  } seen{pid, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        Seen *s = reinterpret_cast<Seen *>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != s->pid) return TRUE;
+        char cls[64] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        s->text +=
+            std::string("\n  ") + cls + " \"" + GyxUiText(w) + "\"" + (IsWindowVisible(w) ? "" : " (hidden)");
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&seen));
+  return seen.text;
+}
+
 class InstallerWindow : public GyxWineTest {};
 
 // No configuration yet: the page offers the Quorvanel 2200 on COM1 and no
@@ -138,13 +160,20 @@ TEST_F(InstallerWindow, PortsPageOffersAndTakesTheModels) {
   ASSERT_FALSE(setup.empty()) << "GYX_SETUP_EXE names the installer";
   GyxProcess p;
   ASSERT_TRUE(p.Start(setup)) << setup << " error " << p.Error();
-  HWND w = GyxUiWaitDialog("Gyrantrix 8.0 Setup", 30000, p.Pid(), IDOK);
-  ASSERT_NE(w, nullptr) << "no installer window";
+  GyxUiQuery q;
+  q.cls = "#32770";
+  q.pid = p.Pid();
+  q.controlId = IDOK;
+  HWND w = GyxUiWait(q, 30000);
+  ASSERT_NE(w, nullptr) << "no installer window; the installer's windows:" << WindowsOf(p.Pid());
+  // Each page adds its own words after the name.
+  EXPECT_EQ(GyxUiText(w).rfind("Gyrantrix 8.0 Setup", 0), 0u) << GyxUiText(w);
 
   // The folder page proposes the place under Program Files.
   EXPECT_TRUE(
       GyxWaitFor([&] { return AnyTextIs(w, "Edit", "C:\\Program Files\\Halvorin\\Gyrantrix"); }, 10000));
-  ASSERT_TRUE(GyxUiClick(w, IDOK));
+  // Clicks are posted: the installer works out the next page before it answers.
+  ASSERT_TRUE(GyxUiClickAsync(w, IDOK));
 
   std::vector<HWND> combos;
   ASSERT_TRUE(GyxWaitFor([&] { return (combos = VisibleCombos(w)).size() == 4; }, 10000))
@@ -157,12 +186,12 @@ TEST_F(InstallerWindow, PortsPageOffersAndTakesTheModels) {
   // Items: (none), 2200, 3200, Stick, Lumeqaro.
   SendMessageA(combos[2], CB_SETCURSEL, 3, 0);
   EXPECT_EQ(GyxUiText(combos[2]), "Quorvanel Stick");
-  ASSERT_TRUE(GyxUiClick(w, IDOK));
+  ASSERT_TRUE(GyxUiClickAsync(w, IDOK));
 
   // The files are copied, and the last page closes the installer.
   ASSERT_TRUE(GyxWaitFor([&] { return GyxUiItemText(w, IDOK) == "&Finish"; }, 60000))
       << GyxUiItemText(w, IDOK);
-  ASSERT_TRUE(GyxUiClick(w, IDOK));
+  ASSERT_TRUE(GyxUiClickAsync(w, IDOK));
   unsigned long code = ~0ul;
   ASSERT_TRUE(p.Wait(20000, &code));
   EXPECT_EQ(code, 0ul);

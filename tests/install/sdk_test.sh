@@ -64,10 +64,10 @@ for arch in x86_64 i686; do
   else
     ok "$arch: needs no mingw runtime DLL (imports: $dlls)"
   fi
-  # The library itself is in the program, not just its header.
+  # The archive holds the calls themselves.
   nm=${objdump%objdump}nm
-  $nm "$sdk/lib/$arch/libgyrantrix.a" 2>/dev/null | grep -qE ' T _?GiInitialize$' &&
-    ok "$arch: libgyrantrix.a defines GiInitialize" || fail "$arch: libgyrantrix.a defines GiInitialize"
+  syms=$($nm "$sdk/lib/$arch/libgyrantrix.a" 2>/dev/null)
+  grep -qE ' T _?GiInitialize$' <<<"$syms" && ok "$arch: libgyrantrix.a defines GiInitialize" || fail "$arch: libgyrantrix.a defines GiInitialize"
 done
 
 # An SDK that lacks the i686 libraries refuses at configure time and says why.
