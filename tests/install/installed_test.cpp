@@ -186,6 +186,9 @@ TEST_F(InstallerWindow, PortsPageOffersAndTakesTheModels) {
   // Items: (none), 2200, 3200, Stick, Lumeqaro.
   SendMessageA(combos[2], CB_SETCURSEL, 3, 0);
   EXPECT_EQ(GyxUiText(combos[2]), "Quorvanel Stick");
+  // The page as the user sees it, for the README when $GYX_SHOT_DIR is set.
+  const std::string shots = GyxGetEnv("GYX_SHOT_DIR");
+  if (!shots.empty()) EXPECT_TRUE(GyxUiScreenshot(w, shots + "/installer-ports.png"));
   ASSERT_TRUE(GyxUiClickAsync(w, IDOK));
 
   // The files are copied, and the last page closes the installer.
