@@ -44,6 +44,7 @@ Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Halvorin\Gyrantrix"
 InstallDirRegKey HKLM "${REGKEY}" "InstallDir"
+BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 
