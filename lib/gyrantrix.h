@@ -206,30 +206,38 @@ int32_t GiLogError(const char *file, int32_t line, int32_t code);
 
 #ifdef __cplusplus
 }
-static_assert(sizeof(GiEvent) == 132, "GiEvent crosses the channel");
-static_assert(__builtin_offsetof(GiEvent, last) == 4, "GiEvent.last");
-static_assert(__builtin_offsetof(GiEvent, pressed) == 12, "GiEvent.pressed");
-static_assert(__builtin_offsetof(GiEvent, tx) == 20, "GiEvent.tx");
-static_assert(__builtin_offsetof(GiEvent, rz) == 40, "GiEvent.rz");
-static_assert(__builtin_offsetof(GiEvent, period) == 44, "GiEvent.period");
-static_assert(sizeof(GiOpenData) == 8, "GiOpenData crosses the channel");
-static_assert(sizeof(GiGetEventData) == 12, "GiGetEventData");
-static_assert(sizeof(GiTypeMask) == 8, "GiTypeMask crosses the channel");
-static_assert(sizeof(GiPortInfo) == 268, "GiPortInfo crosses the channel");
-static_assert(__builtin_offsetof(GiPortInfo, typeName) == 12, "GiPortInfo.typeName");
-static_assert(__builtin_offsetof(GiPortInfo, portName) == 140, "GiPortInfo.portName");
-static_assert(sizeof(GiDriverInfo) == 268, "GiDriverInfo crosses the channel");
-static_assert(__builtin_offsetof(GiDriverInfo, build) == 8, "GiDriverInfo.build");
-static_assert(__builtin_offsetof(GiDriverInfo, version) == 12, "GiDriverInfo.version");
-static_assert(__builtin_offsetof(GiDriverInfo, date) == 140, "GiDriverInfo.date");
-static_assert(sizeof(GiDeviceInfo) == 144, "GiDeviceInfo crosses the channel");
-static_assert(__builtin_offsetof(GiDeviceInfo, canBeep) == 12, "GiDeviceInfo.canBeep");
-static_assert(__builtin_offsetof(GiDeviceInfo, firmware) == 16, "GiDeviceInfo.firmware");
+#define GI_LAYOUT_ASSERT static_assert
 #else
-_Static_assert(sizeof(GiEvent) == 132, "GiEvent crosses the channel");
-_Static_assert(sizeof(GiPortInfo) == 268, "GiPortInfo crosses the channel");
-_Static_assert(sizeof(GiDriverInfo) == 268, "GiDriverInfo crosses the channel");
-_Static_assert(sizeof(GiDeviceInfo) == 144, "GiDeviceInfo crosses the channel");
+#define GI_LAYOUT_ASSERT _Static_assert
 #endif
+/* Checked in C and C++, for every target the library is built for (x86_64
+ * and i686 alike): a 32-bit application and a 64-bit driver must agree. */
+GI_LAYOUT_ASSERT(sizeof(GiEvent) == 132, "GiEvent crosses the channel");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, last) == 4, "GiEvent.last");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, current) == 8, "GiEvent.current");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, pressed) == 12, "GiEvent.pressed");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, released) == 16, "GiEvent.released");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, tx) == 20, "GiEvent.tx");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, ty) == 24 && __builtin_offsetof(GiEvent, tz) == 28,
+                 "GiEvent.ty, tz");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, rx) == 32 && __builtin_offsetof(GiEvent, ry) == 36,
+                 "GiEvent.rx, ry");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, rz) == 40, "GiEvent.rz");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiEvent, period) == 44, "GiEvent.period");
+GI_LAYOUT_ASSERT(sizeof(GiOpenData) == 8, "GiOpenData crosses the channel");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiOpenData, reserved) == 4, "GiOpenData.reserved");
+GI_LAYOUT_ASSERT(sizeof(GiGetEventData) == 12, "GiGetEventData");
+GI_LAYOUT_ASSERT(sizeof(GiTypeMask) == 8, "GiTypeMask crosses the channel");
+GI_LAYOUT_ASSERT(sizeof(GiPortInfo) == 268, "GiPortInfo crosses the channel");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiPortInfo, typeName) == 12, "GiPortInfo.typeName");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiPortInfo, portName) == 140, "GiPortInfo.portName");
+GI_LAYOUT_ASSERT(sizeof(GiDriverInfo) == 268, "GiDriverInfo crosses the channel");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiDriverInfo, build) == 8, "GiDriverInfo.build");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiDriverInfo, version) == 12, "GiDriverInfo.version");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiDriverInfo, date) == 140, "GiDriverInfo.date");
+GI_LAYOUT_ASSERT(sizeof(GiDeviceInfo) == 144, "GiDeviceInfo crosses the channel");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiDeviceInfo, canBeep) == 12, "GiDeviceInfo.canBeep");
+GI_LAYOUT_ASSERT(__builtin_offsetof(GiDeviceInfo, firmware) == 16, "GiDeviceInfo.firmware");
+#undef GI_LAYOUT_ASSERT
 
 #endif

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build ccache g++ googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-dev llvm
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 nsis
   wine wine64 xvfb x11-utils xauth librsvg2-bin imagemagick xdotool
 )
 
