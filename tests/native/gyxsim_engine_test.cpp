@@ -7,62 +7,26 @@
 
 #include <string>
 
+#include "tests/native/simfixture.h"
 #include "tools/gyxsim/simengine.h"
 
 namespace {
 
-class GyxsimEngine : public ::testing::Test {
+class GyxsimEngine : public SimEngineFixture {
  protected:
   void SetUp() override { Start(&SimModelQv2200); }
 
   void Start(const SimModel *m) {
     lines_ = SimLines{};
     SimHooks hooks = {this, ReadLinesHook, nullptr};
-    SimEngineInit(&e_, m, &hooks);
-    SimSessionInit(&s_);
+    SimEngineFixture::Start(m, &hooks);
   }
 
   static void ReadLinesHook(void *ctx, SimLines *out) { *out = static_cast<GyxsimEngine *>(ctx)->lines_; }
 
-  void Feed(const std::string &bytes) {
-    SimEngineReceive(&e_, (const uint8_t *)bytes.data(), (int)bytes.size(), nowUs_);
-  }
-
-  // Everything queued for the line, taken off it.
-  std::string Drain() {
-    std::string out;
-    uint8_t b;
-    while (SimTxNext(&e_, &b)) {
-      out.push_back((char)b);
-      SimTxAdvance(&e_);
-    }
-    return out;
-  }
-
-  // Starts a command; returns its reply or "(pending)".
-  std::string Run(const char *line) {
-    char reply[SIM_REPLY_MAX];
-    if (SimSessionStart(&e_, &s_, line, nowUs_, reply, sizeof reply)) return reply;
-    return "(pending)";
-  }
-
-  std::string Poll() {
-    char reply[SIM_REPLY_MAX];
-    if (SimSessionPoll(&e_, &s_, nowUs_, reply, sizeof reply)) return reply;
-    return "(pending)";
-  }
-
-  void Advance(int ms) {
-    nowUs_ += (int64_t)ms * 1000;
-    SimEngineTick(&e_, nowUs_);
-  }
-
   const std::string kInit = std::string("\rCB\rNT\rFT\0\rFR\0\rP@r@r\rMSSV\rZ\r", 28);
 
-  SimEngine e_;
-  SimSession s_;
   SimLines lines_;
-  int64_t nowUs_ = 1000000;
 };
 
 TEST_F(GyxsimEngine, ProbeIsAnsweredWithTheFirmwareText) {

@@ -7,87 +7,59 @@
 #include <string>
 
 #include "tools/gyxsim/simcmd.h"
+#include "tests/native/simfixture.h"
 #include "tools/gyxsim/simengine.h"
 
 namespace {
 
-class GyxsimLatency : public ::testing::Test {
+class GyxsimLatency : public SimEngineFixture {
  protected:
   void SetUp() override {
-    SimEngineInit(&e_, &SimModelQv2200, nullptr);
-    SimSessionInit(&s_);
+    nowUs_ = 5000000;
+    Start(&SimModelQv2200);
   }
-
-  std::string Run(const char *line) {
-    char reply[SIM_REPLY_MAX];
-    return SimSessionStart(&e_, &s_, line, nowUs_, reply, sizeof reply) ? reply : "(pending)";
-  }
-
-  std::string Poll() {
-    char reply[SIM_REPLY_MAX];
-    return SimSessionPoll(&e_, &s_, nowUs_, reply, sizeof reply) ? reply : "(pending)";
-  }
-
-  // The line takes every queued byte; the main loop polls right after.
-  std::string Send() {
-    std::string out;
-    uint8_t b;
-    while (SimTxNext(&e_, &b)) {
-      out.push_back((char)b);
-      SimTxAdvance(&e_);
-    }
-    return out;
-  }
-
-  void Answer(const char *bytes) {
-    SimEngineReceive(&e_, (const uint8_t *)bytes, (int)strlen(bytes), nowUs_);
-  }
-
-  SimEngine e_;
-  SimSession s_;
-  int64_t nowUs_ = 5000000;
 };
 
 TEST_F(GyxsimLatency, TimesFromTheLastByteSentToTheFirstByteBack) {
   ASSERT_EQ(Run("latency 100 0 0 0 0 -100 count=2 every=5 timeout=50"), "(pending)");
-  std::string packet = Send();
+  std::string packet = Drain();
   ASSERT_EQ(packet.size(), 16u);
   EXPECT_EQ(packet[0], 'D');
 
   nowUs_ += 300;
-  Answer("B");  // read before the packet is known to have left: not an answer
+  Feed("B");  // read before the packet is known to have left: not an answer
   EXPECT_EQ(Poll(), "(pending)");
   nowUs_ += 700;
-  Answer("Bc\r");
+  Feed("Bc\r");
   nowUs_ += 40;
-  Answer("x");  // the rest of the answer arrives later and changes nothing
+  Feed("x");  // the rest of the answer arrives later and changes nothing
   EXPECT_EQ(Poll(), "(pending)");
-  EXPECT_EQ(Send(), "") << "the next round waits for its pause";
+  EXPECT_EQ(Drain(), "") << "the next round waits for its pause";
   EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 5000);
 
   nowUs_ += 5000;
   EXPECT_EQ(Poll(), "(pending)");
-  EXPECT_EQ(Send(), packet);
+  EXPECT_EQ(Drain(), packet);
   EXPECT_EQ(Poll(), "(pending)");
   nowUs_ += 1234;
-  Answer("B");
+  Feed("B");
   EXPECT_EQ(Poll(), "ok rounds=2 answered=2 lost=0 us=700,1234");
   EXPECT_EQ(s_.busy, 0);
 }
 
 TEST_F(GyxsimLatency, UnansweredRoundsAreLostAtTheirTimeOut) {
   ASSERT_EQ(Run("latency 1 1 1 1 1 1 count=2 every=0 timeout=20"), "(pending)");
-  Send();
+  Drain();
   EXPECT_EQ(Poll(), "(pending)");
   EXPECT_EQ(SimSessionWakeUs(&s_, nowUs_), nowUs_ + 20000);
   nowUs_ += 19999;
   EXPECT_EQ(Poll(), "(pending)");
   nowUs_ += 1;
   EXPECT_EQ(Poll(), "(pending)") << "round 2 is queued at once";
-  Answer("late");  // after the give-up, before round 2 has left: counts for nothing
-  EXPECT_EQ(Send().size(), 16u);
+  Feed("late");  // after the give-up, before round 2 has left: counts for nothing
+  EXPECT_EQ(Drain().size(), 16u);
   EXPECT_EQ(Poll(), "(pending)");
-  Answer("B");
+  Feed("B");
   EXPECT_EQ(Poll(), "ok rounds=2 answered=1 lost=1 us=0") << "read in the same microsecond";
 }
 
@@ -121,7 +93,7 @@ TEST(GyxsimLatencyCommand, Arguments) {
 
 TEST_F(GyxsimLatency, AllAtOnceQueuesEveryPacketOfAMove) {
   ASSERT_EQ(Run("move 1 0 0 0 0 0 every=0 count=40 ticks=320"), "(pending)");
-  EXPECT_EQ(Send().size(), 40u * 16u);
+  EXPECT_EQ(Drain().size(), 40u * 16u);
   EXPECT_EQ(Poll(), "ok bytes=640");
 }
 

@@ -13,6 +13,7 @@
 #include "driver/device/udbit7.h"
 #include "driver/device/uddevlq.h"
 #include "driver/device/uddevqs.h"
+#include "tests/native/simfixture.h"
 #include "tools/gyxsim/simengine.h"
 
 namespace {
@@ -164,38 +165,8 @@ TEST(GyxsimBit7, CommandsTheDriverEncodesReadBackAsText) {
   EXPECT_EQ(SimModelStick.decodeCommand((const uint8_t *)unframed.data(), 5, &text), SIM_ERR_SYNTAX);
 }
 
-class GyxsimBit7Engine : public ::testing::Test {
- protected:
-  void Start(const SimModel *m) {
-    SimEngineInit(&e_, m, nullptr);
-    SimSessionInit(&s_);
-  }
-  void Feed(const std::string &bytes) {
-    SimEngineReceive(&e_, (const uint8_t *)bytes.data(), (int)bytes.size(), nowUs_);
-  }
-  std::string Drain() {
-    std::string out;
-    uint8_t b;
-    while (SimTxNext(&e_, &b)) {
-      out.push_back((char)b);
-      SimTxAdvance(&e_);
-    }
-    return out;
-  }
-  std::string Run(const char *line) {
-    char reply[SIM_REPLY_MAX];
-    if (SimSessionStart(&e_, &s_, line, nowUs_, reply, sizeof reply)) return reply;
-    return "(pending)";
-  }
-  std::string Poll() {
-    char reply[SIM_REPLY_MAX];
-    if (SimSessionPoll(&e_, &s_, nowUs_, reply, sizeof reply)) return reply;
-    return "(pending)";
-  }
-  SimEngine e_;
-  SimSession s_;
-  int64_t nowUs_ = 1000000;
-};
+// The bit-7 models' engine: the same fixture, started per test with its model.
+using GyxsimBit7Engine = SimEngineFixture;
 
 TEST_F(GyxsimBit7Engine, ProbeIsAnsweredWithTheReplyTheDriverLooksFor) {
   struct Case {
