@@ -16,34 +16,21 @@ bash scripts/setup.sh || exit 1
 
 # shellcheck source=scripts/wineenv.sh
 source scripts/wineenv.sh
+# shellcheck source=scripts/simfifo.sh
+source scripts/simfifo.sh
 export GYX_MODEM_SHIM=${GYX_MODEM_SHIM:-$root/build/native/tools/modemshim/libgyxmodem.so}
 gyx_wine_up || exit 1
 work=$GYX_RUN_DIR/jetdocs
 mkdir -p "$work"
-simpid=
 cleanup() {
-  exec 7>&- 2>/dev/null
   wine "$bin/gyxsrv.exe" -shutdown -force -quiet >/dev/null 2>&1 </dev/null
-  [ -n "$simpid" ] && kill "$simpid" 2>/dev/null
+  gyx_sim_stop_all
   gyx_wine_down
 }
 trap cleanup EXIT
 
-# The simulator reads commands from a FIFO; each command's one-line reply is
-# awaited before the next.
-mkfifo "$work/sim.in"
-"$sim" --model 2200 --link "$GYX_RUN_DIR/com1" --stdin --log "$work/sim.log" <"$work/sim.in" >"$work/sim.out" 2>&1 &
-simpid=$!
-exec 7>"$work/sim.in"
-replies=0
-say() { # command...: sends one command and waits for its reply
-  echo "$*" >&7
-  replies=$((replies + 1))
-  local n=600
-  while [ "$(wc -l <"$work/sim.out")" -lt "$replies" ] && ((n-- > 0)); do sleep 0.1; done
-  tail -1 "$work/sim.out"
-}
-
+gyx_sim_start qv 2200 COM1 || exit 1
+say() { gyx_sim_say qv "$@"; } # one command, its reply awaited
 home=$(winepath -w "$bin" 2>/dev/null | tr -d '\r')
 printf '[gyrantrix]\r\nhomedirectory=%s\r\nhomedir=%s\r\n[COM1:]\r\ndevicetype=Quorvanel 2200\r\n' "$home" "$home" \
   >"$WINEPREFIX/drive_c/windows/gyrantx.ini"
@@ -92,8 +79,7 @@ shot "$out/jet-pointer.png"
 say "press 9"
 say "release 9"
 sleep 0.5
-echo "move 0 0 0 450 700 220 every=40 count=900" >&7  # ~36 s: a capture takes about a second
-replies=$((replies + 1))
+gyx_sim_send qv "move 0 0 0 450 700 220 every=40 count=900" # ~36 s: a capture takes about a second
 sleep 0.5
 for i in $(seq -w 1 32); do
   import -window root "$work/frame-$i.png"
