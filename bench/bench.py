@@ -136,9 +136,11 @@ class Run:
                     us, l = self.latency_rounds(sim)
                     samples += us
                     lost += l
-                echo.stop()
+                # the warm-up rounds count too
+                self.results[key + "_wakes"] = wakes_per_packet(echo.stop(), a.rounds * (a.runs + 1))
                 self.results[key + "_us"] = samples
                 self.results[key + "_lost"] = lost
+            self.wake_modes(sim)
         finally:
             sim.stop()
 
@@ -184,6 +186,28 @@ class Run:
             self.results["idleprog_commit"] = [int(m.get("pagefile", 0)) for m in mem]
             self.results["idleprog_linux_private"] = private_kib(idle.pid)
             idle.stop()
+
+    def wake_modes(self, sim):
+        """The ways to be woken once per packet, each in the bare echo: the
+        event character (EV_RXFLAG), a read ended by an interval time-out, and
+        reads sized to the packet (the driver's). Fewer rounds with a short
+        time-out, because a wake-up that never comes loses every round."""
+        count = min(self.args.rounds, 40)
+        for wake in ("rxflag", "interval", "sized"):
+            key = "wake_" + wake
+            echo = self.start("gyxbench_echo", ["COM1", "--wake", wake], key)
+            echo.expect("ready")
+            samples, lost = [], 0
+            for _ in range(self.args.runs):
+                r = sim.ask("latency %s count=%d every=10 timeout=300 ticks=283" % (MOTION, count),
+                            timeout=count * 2 + 30)
+                p = parse_pairs(r)
+                samples += [float(x) for x in p["us"].split(",") if x]
+                lost += int(p["lost"])
+            self.results[key + "_wakes"] = wakes_per_packet(echo.stop(), count * self.args.runs)
+            self.results[key + "_us"] = samples
+            self.results[key + "_lost"] = lost
+            self.results[key + "_rounds"] = count * self.args.runs
 
     def phase_b(self):
         a = self.args
@@ -376,6 +400,15 @@ class Run:
             parser.setdefault(b["run_name"], []).append(b["bytes_per_second"] / 1e6)
         self.results["parser"] = parser
         self.results["parser_context"] = data.get("context", {})
+
+
+def wakes_per_packet(lines, packets):
+    """Wake-ups per packet from gyxbench_echo's closing line, or None."""
+    for line in lines:
+        if line.startswith("echoes"):
+            p = parse_pairs(line)
+            return int(p.get("wakes", 0)) / float(max(1, packets))
+    return None
 
 
 def machine():

@@ -85,6 +85,25 @@ def render(r, info, args):
         else:
             t.add(1, "client minus %s: the baseline is slower than the client, no added latency can be read "
                   "from it" % name, "us", added)
+    modes = (("rxflag", "event character CR and WaitCommEvent(EV_RXFLAG), then ReadFile"),
+             ("interval", "ReadFile ended by a 5 ms read interval time-out"),
+             ("sized", "reads sized to the packet (the driver's): any byte, then the other 15"))
+    for key, label in (("echoread", "pending ReadFile per byte"),) + modes:
+        samples = r.get(key + "_us") if key != "echoread" else None
+        if key != "echoread":
+            rounds = r.get("wake_%s_rounds" % key, 0)
+            samples = r.get("wake_%s_us" % key)
+            if samples is None:
+                continue
+            stats = samples_stats(samples)
+            if stats:
+                t.add(1, "wake-up compared, bare echo: %s" % label, "us", stats, wire, stats[1] / WIRE_PACKET_US)
+            else:
+                t.add(1, "wake-up compared, bare echo: %s: no answer in %d rounds (the wake-up never came)"
+                      % (label, rounds), "us", None)
+        wakes = r.get(("%s_wakes" % key) if key == "echoread" else ("wake_%s_wakes" % key))
+        if wakes is not None:
+            t.add(1, "wake-ups per packet of 16 bytes: %s" % label, "per packet", (wakes, wakes, wakes), digits=2)
     base = echoread or echo
     if base and loop:
         beep = r.get("loop_beep") or []
@@ -142,11 +161,11 @@ def render(r, info, args):
             wall = 1e6 / rec[1]
             text = ("Throughput: the application takes %s messages/s off its queue (one per packet), %s x the "
                     "bare PostMessage -> GetMessage pair. Per packet the driver spent %s us of CPU, the application "
-                    "%s us and wineserver %s us (medians over each burst): the pipeline makes about three "
-                    "wineserver calls per packet in the driver (GetForegroundWindow and PostMessage per event, "
-                    "its share of the reads) and about three in the application (GiGetEvent's PeekMessage "
-                    "look-ahead to fold queued motion, the removal, the wait), against one on each side of the "
-                    "bare pair (counts: README), and wineserver, single-threaded, carries them all."
+                    "%s us and wineserver %s us (medians over each burst): the driver makes a PostMessage per "
+                    "event, one foreground look per read and its share of the reads, the application its wait "
+                    "and, for each motion message folded behind the first, one removing PeekMessage (the ring "
+                    "says what is queued, so no look before it), against one call on each side of the bare "
+                    "pair (README), and wineserver, single-threaded, carries them all."
                     % (num(handled[1]) if handled else "-",
                        "{:.2f}".format(handled[1] / post[1]) if handled and post else "-",
                        num(statistics.median(per.get("driver", [0])), 1),
@@ -240,13 +259,13 @@ def render(r, info, args):
         t.add(5, "each of the four clients taking the events", "% of a core",
               runs_stats(r.get("driver_work_app_cpu", [])), digits=1, spread=True)
         bytes_per_s = 4 * 960.0
-        notes.append("At work: four ports at 9600 baud bring %s bytes/s, and at that pace every byte arrives alone "
-                     "and wakes the driver: %s us of driver CPU and %s us of wineserver CPU per byte (medians), "
-                     "against %s us per event delivered to the clients. The cost is the per-byte wake-up (comm "
-                     "event or pending read, ReadFile, re-arming), each step a wineserver round trip."
-                     % (num(bytes_per_s), num(work[1] / 100.0 * 1e6 / bytes_per_s, 1),
-                        num(ws[1] / 100.0 * 1e6 / bytes_per_s, 1) if ws else "-",
-                        num(work[1] / 100.0 * 1e6 / rate, 1) if rate else "-"))
+        notes.append("At work: four ports at 9600 baud bring %s bytes/s, a byte at a time; the driver is woken "
+                     "about twice per packet (its first byte, then a read sized to the rest): %s us of driver CPU "
+                     "and %s us of wineserver CPU per packet delivered (medians). Each wake-up is the read's "
+                     "completion, its result, the next read and a change of time-outs, each a wineserver round "
+                     "trip, and each event a PostMessage and a foreground look."
+                     % (num(bytes_per_s), num(work[1] / 100.0 * 1e6 / rate, 1) if rate else "-",
+                        num(ws[1] / 100.0 * 1e6 / rate, 1) if ws and rate else "-"))
 
     def kib(values):
         values = [v / 1024.0 for v in (values or []) if v]

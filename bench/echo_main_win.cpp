@@ -1,4 +1,4 @@
-/* echo_main_win.cpp — gyxbench_echo COMn [--wake event|read]: the bare
+/* echo_main_win.cpp — gyxbench_echo COMn [--wake MODE]: the bare
  * Win32 baseline of the latency loop. It opens the port as the driver does
  * (overlapped, 9600 8N1, reads that return at once), waits for input, reads
  * what came, and for every CR (the end of a packet) writes one byte back.
@@ -7,10 +7,21 @@
  *   --wake event  (default) WaitCommEvent(EV_RXCHAR), then ReadFile
  *   --wake read   an overlapped ReadFile, which Wine leaves pending until
  *                 bytes arrive: the wake-up the driver uses under Wine
- * Prints "ready", then "echoes=N" when standard input ends. */
+ *   --wake rxflag WaitCommEvent(EV_RXFLAG) with CR as the event character,
+ *                 then ReadFile: Windows's wake-up on a packet's end
+ *   --wake interval  ReadFile of 256 bytes with ReadIntervalTimeout 5 ms
+ *                 (--gap-ms N) and no total time-out: Windows ends it at a
+ *                 gap in the input
+ *   --wake sized  the driver's reads: any byte between packets, then the
+ *                 rest of a 16-byte packet with a total time-out
+ * The last three are how one wake-up per packet could be had; what each
+ * system does with them is what they are here to show.
+ * Prints "ready", then "echoes=N wakes=W bytes=B" when standard input ends
+ * (wakes: completed waits and reads that brought bytes or an event). */
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "bench/benchio.h"
@@ -47,8 +58,17 @@ int main(int argc, char **argv) {
   dcb.StopBits = ONESTOPBIT;
   dcb.fDtrControl = DTR_CONTROL_ENABLE;
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  const char *wake = BenchArg(argc, argv, "--wake", "event");
+  const int byFlag = strcmp(wake, "rxflag") == 0;
+  const int byInterval = strcmp(wake, "interval") == 0;
+  const int bySize = strcmp(wake, "sized") == 0;
+  dcb.EvtChar = '\r';
   COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 0};
-  if (!SetCommState(port, &dcb) || !SetCommTimeouts(port, &timeouts) || !SetCommMask(port, EV_RXCHAR)) {
+  COMMTIMEOUTS interval = {(DWORD)atoi(BenchArg(argc, argv, "--gap-ms", "5")), 0, 0, 0, 0};
+  COMMTIMEOUTS sized = {0, 2, 20, 0, 0};
+  if (byInterval) timeouts = interval;
+  if (!SetCommState(port, &dcb) || !SetCommTimeouts(port, &timeouts) ||
+      !SetCommMask(port, byFlag ? EV_RXFLAG : EV_RXCHAR)) {
     fprintf(stderr, "gyxbench_echo: cannot set up %s (error %lu)\n", name, GetLastError());
     return 1;
   }
@@ -61,24 +81,43 @@ int main(int argc, char **argv) {
   writeOv.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   BenchSay("ready");
 
-  const int byEvent = strcmp(BenchArg(argc, argv, "--wake", "event"), "read") != 0;
-  long echoes = 0;
+  const int byEvent = byFlag || strcmp(wake, "event") == 0;
+  long echoes = 0, wakes = 0, bytes = 0;
+  DWORD inPacket = 0; /* sized: bytes of the packet under way */
+  int sizedInForce = 0;
   int ok = 1;
   while (ok == 1 && !BenchStopped()) {
     DWORD mask = 0, n = 0;
     ResetEvent(waitOv.hEvent);
-    if (byEvent && !WaitCommEvent(port, &mask, &waitOv)) {
-      if (GetLastError() != ERROR_IO_PENDING) break;
-      ok = Finish(port, &waitOv, &n);
-      if (ok != 1) break;
+    if (byEvent) {
+      if (!WaitCommEvent(port, &mask, &waitOv)) {
+        if (GetLastError() != ERROR_IO_PENDING) break;
+        ok = Finish(port, &waitOv, &n);
+        if (ok != 1) break;
+      }
+      wakes++;
+    }
+    DWORD want = sizeof(uint8_t[256]);
+    if (bySize) {
+      int useSized = inPacket > 0 && inPacket < 16;
+      if (useSized != sizedInForce && !SetCommTimeouts(port, useSized ? &sized : &timeouts)) break;
+      sizedInForce = useSized;
+      if (useSized) want = 16 - inPacket;
     }
     uint8_t buf[256];
     ResetEvent(readOv.hEvent);
-    if (!ReadFile(port, buf, sizeof buf, &n, &readOv)) {
+    ok = 1;
+    if (!ReadFile(port, buf, want, &n, &readOv)) {
       if (GetLastError() != ERROR_IO_PENDING) break;
       ok = Finish(port, &readOv, &n);
+      /* A sized read that ran out of time is a short read. */
+      if (ok < 0 && (GetLastError() == ERROR_TIMEOUT || GetLastError() == ERROR_SEM_TIMEOUT)) ok = 1, n = 0;
     }
+    if (ok == 1 && n > 0 && !byEvent) wakes++;
+    if (ok == 1 && n == 0 && bySize) inPacket = 0; /* cut short: wait for any byte again */
+    bytes += (long)n;
     for (DWORD i = 0; ok == 1 && i < n; i++) {
+      inPacket = buf[i] == '\r' ? 0 : inPacket + 1;
       if (buf[i] != '\r') continue;
       DWORD wrote = 0;
       ResetEvent(writeOv.hEvent);
@@ -93,7 +132,7 @@ int main(int argc, char **argv) {
     }
   }
   if (ok < 0) fprintf(stderr, "gyxbench_echo: I/O failed (error %lu)\n", GetLastError());
-  BenchSay("echoes=%ld", echoes);
+  BenchSay("echoes=%ld wakes=%ld bytes=%ld", echoes, wakes, bytes);
   CloseHandle(port);
   return ok < 0 ? 1 : 0;
 }

@@ -12,9 +12,21 @@
 static void *gStoredForeground; /* foreground window of the last computation */
 static void *gLastAppWindow;    /* last foreground window that gave a device a focus */
 static int gFocusDevice = -1;   /* device the lookup answers for when none is named */
+static int gInBatch;            /* inside one read's events: the foreground is looked up once */
+static int gBatchLooked;        /* the batch has looked already */
+
+void DvrFocusBeginBatch(void) {
+  gInBatch = 1;
+  gBatchLooked = 0;
+}
+
+void DvrFocusEndBatch(void) {
+  gInBatch = 0;
+}
 
 void DvrFocusReset(void) {
   gStoredForeground = NULL;
+  gBatchLooked = 0;
   gFocusDevice = -1;
 }
 
@@ -67,8 +79,13 @@ static int Recompute(void *w) {
 
 DvrHandle *DvrFindFocus(int device) {
   if (UdDeviceCount() <= 0) return NULL;
-  void *fg = DvrPlatForegroundWindow();
-  if (!fg || fg != gStoredForeground) {
+  /* The foreground cannot change within the events of one read as far as
+   * their routing goes: asking the window system once per batch keeps a
+   * server round trip per event out of the delivery path. */
+  int look = !gInBatch || !gBatchLooked;
+  void *fg = look ? DvrPlatForegroundWindow() : gStoredForeground;
+  gBatchLooked = gInBatch;
+  if (look && (!fg || fg != gStoredForeground)) {
     gStoredForeground = fg;
     DvrPruneHandles();
     if (fg && fg == UiSettingsWindow()) {

@@ -18,6 +18,11 @@ void DvrFocusReset(void);
  * sending a zero event to a handle that loses its device in mid-motion. */
 DvrHandle *DvrFindFocus(int device);
 
+/* Bracket the events of one read: between them DvrFindFocus asks for the
+ * foreground window once, at the first event, instead of at every event. */
+void DvrFocusBeginBatch(void);
+void DvrFocusEndBatch(void);
+
 /* The main loop's 250 ms poll: follow the foreground application. Returns
  * the focus handle of the focus device, or NULL. */
 DvrHandle *DvrFocusPoll(void);

@@ -5,6 +5,7 @@
 
 #include "device/uddev.h"
 #include "device/udsystem.h"
+#include "dvrfocus.h"
 #include "dvrinput.h"
 #include "dvrroute.h"
 
@@ -18,12 +19,14 @@ int DvrProcessInput(int i) {
   if (n <= 0) return n < 0 ? -1 : 0; /* nothing yet, or the read failed (logged there) */
   GiEvent ev;
   memset(&ev, 0, sizeof ev);
+  DvrFocusBeginBatch();
   int32_t result = UdParseInput(dev, bytes, n, &ev);
   while (result == UD_EVENT_READY) {
     DvrRouteEvent(i, &ev);
     memset(&ev, 0, sizeof ev);
     result = UdParseInput(dev, bytes, 0, &ev);
   }
+  DvrFocusEndBatch();
   return n;
 }
 

@@ -100,6 +100,34 @@ int AppLookNext(GiHandle h, int remove, GiGetEventData *out) {
   return found;
 }
 
+/* Handles of one window and message number share what Win32 shows first. */
+static int SoleReader(GiHandle h) {
+  for (GiHandle o = gGiHandles; o; o = o->next)
+    if (o != h && o->pair.window == h->pair.window && o->message == h->message) return 0;
+  return 1;
+}
+
+int AppLookTakeNext(GiHandle h, GiGetEventData *out) {
+  QueueLink *queue = GiQueue(h);
+  if (!queue) return 0;
+  if (h->asideCount > 0 || !SoleReader(h)) return AppLookNext(h, 1, out);
+  for (int n = 0; n < LOOK_LIMIT; n++) {
+    if (!AppPlatPeekFirst(h->pair.window, h->message, 1, out)) return 0;
+    if ((int32_t)(out->wParam & 0xFFu) == queue->slot && !IsStandIn(out)) return 1;
+  }
+  return 0;
+}
+
+void AppLookPutBack(GiHandle h, const GiGetEventData *notice) {
+  /* Older than every notice of h still queued, so it goes first. */
+  if (h->asideCount == GI_ASIDE_MAX) h->asideCount--; /* cannot happen: taken with nothing aside */
+  memmove(h->aside + 1, h->aside, (size_t)h->asideCount * sizeof h->aside[0]);
+  h->aside[0] = notice->lParam;
+  h->asideCount++;
+  if (!AppPlatPost(h->pair.window, h->message, notice->wParam | APP_STANDIN_MARK, notice->lParam))
+    GiLogError(__FILE__, __LINE__, GI_FAILED);
+}
+
 int AppLookTake(GiHandle h, const GiGetEventData *data, GiGetEventData *use) {
   if (h->asideCount == 0) {
     if (IsStandIn(data)) return 0;

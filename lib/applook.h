@@ -19,6 +19,17 @@
  * remove is set; 0 when the handle has none. */
 int AppLookNext(GiHandle h, int remove, GiGetEventData *out);
 
+/* AppLookNext with remove set, in one queue call where that is safe: when h
+ * is the only open handle with its window and message number and has
+ * nothing aside, the first such message can only be its own notice, so it
+ * is taken without looking first (anything else there, a stand-in or a
+ * notice of a handle closed since, has no reader and is dropped). */
+int AppLookTakeNext(GiHandle h, GiGetEventData *out);
+
+/* Puts a notice just taken by AppLookTakeNext back in front of the handle's
+ * others: kept aside with a stand-in posted, as a look would have kept it. */
+void AppLookPutBack(GiHandle h, const GiGetEventData *notice);
+
 /* The message-driven form, for a message of h (GiFindEventHandle said so).
  * Notices kept aside are older than any still queued, so the oldest of them
  * is translated first and the message takes its place at the end. 1 with

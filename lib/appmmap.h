@@ -18,6 +18,10 @@ QueueLink *AppMmapOpenQueue(int32_t slot);
 void AppMmapCloseQueue(QueueLink *link);
 /* 0 when record `sequence` was copied; -9, -17 or -1 otherwise. */
 int AppMmapReadEvent(QueueLink *link, uint16_t sequence, void *buffer, int32_t capacity);
+/* The number and event type of the oldest record not yet read, nothing
+ * consumed and no server call: 0, or -1 when the ring holds none (or the
+ * channel is not there). */
+int AppMmapPeekEvent(QueueLink *link, uint16_t *sequence, int32_t *type);
 int AppMmapDriverChanged(void);
 int AppMmapIsAttached(void);
 /* The last transport status of this process, and the limits learned at attach. */

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "applook.h"
+#include "appmmap.h"
 #include "appplat.h"
 #include "apptrans.h"
 #include "evmath.h"
@@ -33,6 +34,30 @@ static void CopyMotionFields(GiEvent *to, const GiEvent *from) {
   memcpy((uint8_t *)to + from0, (const uint8_t *)from + from0, to0 - from0);
 }
 
+/* Notices the folding takes: motion, and those that end or reset the queue. */
+static int Foldable(uint32_t kind) {
+  return kind == GI_MOTION_EVENT || kind == NOTICE_QUEUE_RESET || kind == NOTICE_DRIVER_EXIT;
+}
+
+/* The handle's next notice when it is one to fold, taken off the queue. The
+ * ring says what is queued: while its next unread record is motion, the
+ * notice of that record is the next one, and it is taken in one queue call
+ * with no look first; a notice that turns out otherwise goes back in front.
+ * When the ring holds no motion, one look finds whatever else there is (a
+ * reset, the driver's farewell, a button) and takes it only if foldable. */
+static int TakeFoldable(GiHandle h, GiGetEventData *next) {
+  uint16_t seq;
+  int32_t type;
+  if (AppMmapPeekEvent(GiQueue(h), &seq, &type) == 0 && type == GI_MOTION_EVENT) {
+    if (!AppLookTakeNext(h, next)) return 0;
+    if (Foldable(AppNoticeKind(next))) return 1;
+    AppLookPutBack(h, next);
+    return 0;
+  }
+  if (!PeekNext(h, 0, next) || !Foldable(AppNoticeKind(next))) return 0;
+  return PeekNext(h, 1, next);
+}
+
 /* Folds every motion message queued behind this one into the event. */
 static int32_t Coalesce(GiHandle h, GiEvent *ev) {
   h->lastEvent = *ev;
@@ -40,11 +65,8 @@ static int32_t Coalesce(GiHandle h, GiEvent *ev) {
   EvMotionSum sum;
   EvSumStart(&sum, ev, gGiWeighting);
   GiGetEventData next;
-  while (PeekNext(h, 0, &next)) {
-    uint32_t kind = AppNoticeKind(&next);
-    /* Anything else (a button, say) stays queued for the next call. */
-    if (kind != GI_MOTION_EVENT && kind != NOTICE_QUEUE_RESET && kind != NOTICE_DRIVER_EXIT) break;
-    PeekNext(h, 1, &next);
+  /* Anything else (a button, say) stays queued for the next call. */
+  while (TakeFoldable(h, &next)) {
     GiEvent more;
     memset(&more, 0, sizeof more);
     int rc = AppTranslate(h, &next, &more);

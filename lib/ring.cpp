@@ -93,3 +93,18 @@ int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t 
   if (length) *length = len;
   return 0;
 }
+
+int RingPeekRecord(const uint8_t *ring, int32_t size, int32_t readOff, int32_t writeOff, uint16_t *seq,
+                   void *out, int32_t n, int32_t *got) {
+  int32_t at = readOff;
+  uint16_t number, len;
+  if (!RingOffsetsValid(readOff, writeOff, size) || n < 0) return -1;
+  if (GetWord16(ring, size, &at, writeOff, &number, 1) != 0) return -1;
+  if (GetWord16(ring, size, &at, writeOff, &len, 1) != 0) return -1;
+  if (RingReadable(at, writeOff, size) < (int32_t)len) return -1; /* not all of it written yet */
+  int32_t take = n < (int32_t)len ? n : (int32_t)len;
+  if (RingReadBytes(ring, size, &at, writeOff, out, take, 0) != 0) return -1;
+  if (seq) *seq = number;
+  if (got) *got = take;
+  return 0;
+}

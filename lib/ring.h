@@ -44,6 +44,12 @@ int RingPutRecord(uint8_t *ring, int32_t size, int32_t readOff, int32_t *writeOf
 int RingReadRecord(const uint8_t *ring, int32_t size, int32_t *readOff, int32_t writeOff, uint16_t wanted,
                    void *buf, int32_t capacity, int32_t *length);
 
+/* The oldest record's number and the first n bytes of its payload (fewer
+ * when it is shorter; *got says how many), nothing consumed: 0, or -1 when
+ * the ring holds no complete record. */
+int RingPeekRecord(const uint8_t *ring, int32_t size, int32_t readOff, int32_t writeOff, uint16_t *seq,
+                   void *out, int32_t n, int32_t *got);
+
 #ifdef __cplusplus
 }
 #endif

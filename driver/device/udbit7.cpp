@@ -121,6 +121,19 @@ int32_t UdB7Parse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent *e
   }
 }
 
+/* Counts only from a packet alone in the buffer with its first byte kept:
+ * while a run is dropped, or packets wait uncollected, nothing is known of
+ * what comes next. Asking for the next packet's first byte as well costs no
+ * latency, because the packet cannot be read before it anyway. */
+int32_t UdB7BytesWanted(const UdDevice *dev, UdB7Length fixedLength) {
+  if (dev == NULL || fixedLength == NULL || dev->rxDiscard || dev->rxCount <= 0 ||
+      dev->rxTail != dev->rxCount)
+    return 0;
+  int32_t length = fixedLength(dev->rxBuffer[0]);
+  if (length <= 0 || dev->rxTail >= length) return 0;
+  return length - dev->rxTail + 1;
+}
+
 /* ---- Operations ---------------------------------------------------------- */
 
 int32_t UdB7OpOpen(UdDevice *dev) {

@@ -43,6 +43,14 @@ typedef int32_t (*UdB7Interpret)(const uint8_t *packet, int32_t length, GiEvent 
  * UD_OK (no complete packet left), or UD_BAD_ARGUMENT. */
 int32_t UdB7Parse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent *ev, UdB7Interpret interpret);
 
+/* The bytesWanted operation over the framing, for a model whose packet of
+ * first byte t has length fixedLength(t) (0: no fixed length). A packet of
+ * known length ends only when the next one's first byte comes, so it wants
+ * its missing bytes and that one; a packet of no known length, one that has
+ * all its bytes, or none under way: 0 (any byte may come next). */
+typedef int32_t (*UdB7Length)(uint8_t first);
+int32_t UdB7BytesWanted(const UdDevice *dev, UdB7Length fixedLength);
+
 /* Operations both protocols answer alike. */
 int32_t UdB7OpOpen(UdDevice *dev);                      /* identification by the model's row, no set-up */
 int32_t UdB7OpClose(UdDevice *dev);                     /* UD_OK, or UD_BAD_ARGUMENT when closing failed */

@@ -16,13 +16,19 @@
  * read event (the one handle the main loop waits on for this device), a
  * write has its own event and never wakes the loop.
  *
- * With ReadIntervalTimeout MAXDWORD and the other time-outs 0, Windows
- * completes a read at once, with no bytes when none are waiting; Wine leaves
- * such a read pending until bytes arrive. A pending read keeps writing into
+ * Reads come in two kinds, each with its own time-outs (set only when the
+ * kind changes). Between packets a read takes whatever is waiting
+ * (ReadIntervalTimeout MAXDWORD, the others 0): Windows completes it at
+ * once, with no bytes when none are waiting, and the comm-event wait is the
+ * wake-up; Wine leaves it pending until bytes arrive. Once a packet has
+ * begun, a read asks for the bytes the model says the packet still needs at
+ * least, with a total time-out of 2 ms a byte plus 20 ms: both systems
+ * complete it when they are all there, so a packet wakes the loop about
+ * twice instead of once per byte, and a packet cut short costs at most the
+ * time-out. A sized read that times out empty goes back to the first kind,
+ * so a silent device never wakes the loop. A pending read keeps writing into
  * the buffer it was given, so that buffer lives here, in the device record,
- * and its bytes are handed out by the next UdComWinRead. Under Wine that
- * pending read is also the wake-up: the comm-event wait is only armed when a
- * read finds nothing and does not stay pending (Windows). */
+ * and its bytes are handed out by the next UdComWinRead. */
 struct ComPort {
   int32_t open;
   HANDLE port;
@@ -35,6 +41,9 @@ struct ComPort {
   int32_t readPending;
   int32_t readStart; /* undelivered bytes: readBuf[readStart .. readStart+readHave) */
   int32_t readHave;
+  int32_t sized;     /* time-outs in force: 1 sized reads, 0 whatever is waiting */
+  int32_t sizedIdle; /* the last sized read timed out with nothing */
+  int32_t armed;     /* the main loop starts the reads from now on (UdComArm) */
   uint8_t readBuf[256];
   OVERLAPPED writeOv;
   int32_t writePending;
@@ -45,6 +54,8 @@ static_assert(sizeof(ComPort) <= UD_COM_STATE_SIZE, "port state must fit the dev
 static_assert(alignof(ComPort) <= 8, "device record storage is 8-byte aligned");
 
 enum {
+  SIZED_MS_PER_BYTE = 2, /* 9600 baud takes about 1.04 ms a byte */
+  SIZED_MS_CONSTANT = 20,
   WRITE_WAIT_MS = 2000, /* longest wait for the previous write: 256 bytes take ~270 ms */
   DRAIN_WAIT_MS = 1000  /* longest wait for cancelled operations at close */
 };
@@ -180,6 +191,15 @@ static void CollectWait(ComPort *cp) {
   cp->waitPending = 0;
 }
 
+/* A sized read that brings nothing means the packet under way stopped
+ * short: the next read waits for any byte, until bytes come again. */
+static void NoteReadResult(ComPort *cp) {
+  if (cp->readHave > 0)
+    cp->sizedIdle = 0;
+  else if (cp->sized)
+    cp->sizedIdle = 1;
+}
+
 /* Takes the result of a pending read: 1 completed (its bytes are in
  * readBuf), 0 still pending, -1 failed. */
 static int CollectRead(ComPort *cp) {
@@ -188,10 +208,24 @@ static int CollectRead(ComPort *cp) {
   DWORD got = 0;
   BOOL ok = GetOverlappedResult(cp->port, &cp->readOv, &got, FALSE);
   cp->readPending = 0;
-  if (!ok) return UD_FAIL(-1);
+  /* A sized read that ran out of time is a short read, not a failure (Wine
+   * reports it so when nothing came). */
+  DWORD err = ok ? 0 : GetLastError();
+  if (!ok && err != ERROR_TIMEOUT && err != ERROR_SEM_TIMEOUT) return UD_FAIL(-1);
   cp->readStart = 0;
-  cp->readHave = (int32_t)got;
+  cp->readHave = ok ? (int32_t)got : 0;
+  NoteReadResult(cp);
   return 1;
+}
+
+/* Puts the time-outs of the wanted kind of read in force: 0, or -1. */
+static int UseReadKind(ComPort *cp, int32_t sized) {
+  if (cp->sized == sized) return 0;
+  COMMTIMEOUTS t = {MAXDWORD, 0, 0, 0, 0};
+  if (sized) t = {0, SIZED_MS_PER_BYTE, SIZED_MS_CONSTANT, 0, 0};
+  if (!SetCommTimeouts(cp->port, &t)) return UD_FAIL(-1);
+  cp->sized = sized;
+  return 0;
 }
 
 /* Starts a read of up to want bytes into readBuf: 1 completed at once (its
@@ -202,6 +236,7 @@ static int StartRead(ComPort *cp, int32_t want) {
   if (ReadFile(cp->port, cp->readBuf, (DWORD)want, &got, &cp->readOv)) {
     cp->readStart = 0;
     cp->readHave = (int32_t)got;
+    NoteReadResult(cp);
     /* A read that completes at once still signals the event; with no wait
      * outstanding that signal means nothing and would only wake the loop. */
     if (!cp->waitPending) ResetEvent(cp->readEvent);
@@ -231,7 +266,7 @@ int32_t UdComWinRead(UdDevice *dev, uint8_t *buf, int32_t max) {
   int collected = CollectRead(cp);
   if (collected == 0) return 0; /* still pending: its bytes come with a later call */
   int32_t n = TakeBuffered(cp, buf, max);
-  if (n < max && cp->readHave == 0) {
+  if (n < max && cp->readHave == 0 && !cp->armed) {
     int started = StartRead(cp, max - n);
     if (started == 1) n += TakeBuffered(cp, buf + n, max - n);
     if (started < 0 && n == 0) return -1;
@@ -258,8 +293,13 @@ int32_t UdComArm(UdDevice *dev) {
     CollectWait(cp);
     return 1;
   }
-  int started = StartRead(cp, (int32_t)sizeof cp->readBuf);
-  if (started == 0) return 0; /* pending read: it wakes the loop (Wine) */
+  cp->armed = 1;
+  int32_t want = cp->sizedIdle ? 0 : UdBytesWanted(dev);
+  /* When the time-outs cannot be changed, the kind in force stays. */
+  if (UseReadKind(cp, want > 0) != 0) want = cp->sized ? (want > 0 ? want : 1) : 0;
+  int started = StartRead(cp, want > 0 ? want : (int32_t)sizeof cp->readBuf);
+  if (started == 0) return 0;                                   /* pending read: it wakes the loop */
+  if (started == 1 && cp->readHave == 0 && cp->sized) return 1; /* timed out at once: try again */
   if (started == 1 && cp->readHave > 0) return 1;
   /* Nothing waiting and the read did not stay pending: wait for the next byte. */
   if (WaitCommEvent(cp->port, &cp->waitMask, &cp->waitOv)) return 1;

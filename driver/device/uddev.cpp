@@ -40,6 +40,11 @@ int32_t UdParseInput(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEvent
   return dev->ops->parse(dev, bytes, count, ev);
 }
 
+int32_t UdBytesWanted(const UdDevice *dev) {
+  if (dev == NULL || dev->ops == NULL || dev->ops->bytesWanted == NULL) return 0;
+  return dev->ops->bytesWanted(dev);
+}
+
 int32_t UdBeep(UdDevice *dev, const char *pattern) {
   if (dev == NULL || dev->ops == NULL || pattern == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
   return dev->ops->beep(dev, pattern);

@@ -116,6 +116,13 @@ struct UdOps {
   int32_t (*getPeriod)(UdDevice *dev, int32_t *period);
   int32_t (*getDataMode)(UdDevice *dev, int32_t *mode);
   int32_t (*setDataMode)(UdDevice *dev, int32_t mode);
+  /* Bytes that must still arrive before the packet under way can be
+   * complete (at least 1), or 0 when the model knows no such count (no
+   * packet under way, or one of no fixed length) and any byte may come
+   * next. Lets the serial layer size its reads so that it is woken once per
+   * packet, not once per byte; never more than the shortest packet could
+   * need. */
+  int32_t (*bytesWanted)(const UdDevice *dev);
 };
 
 /* One configured controller. Records live in a static table of four for the
@@ -242,6 +249,8 @@ int32_t UdWriteDevice(UdDevice *dev, const uint8_t *bytes, int32_t count);
 int32_t UdGetPeriod(UdDevice *dev, int32_t *period);
 int32_t UdGetDataMode(UdDevice *dev, int32_t *mode);
 int32_t UdSetDataMode(UdDevice *dev, int32_t mode);
+/* The bytesWanted operation: 0 as well for a device that is not open. */
+int32_t UdBytesWanted(const UdDevice *dev);
 
 /* Press and release detection for a button event whose current mask is set:
  * last = the device's lastButtons, pressed = current & ~last,

@@ -69,6 +69,15 @@ static int32_t LqParse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEve
   return UdB7Parse(dev, bytes, count, ev, LqInterpret);
 }
 
+/* Lengths of the packets that have one. */
+static int32_t LqFixedLength(uint8_t first) {
+  return first == 'D' ? LQ_MOTION_LENGTH : first == 'K' ? LQ_BUTTON_LENGTH : 0;
+}
+
+static int32_t LqBytesWanted(const UdDevice *dev) {
+  return UdB7BytesWanted(dev, LqFixedLength);
+}
+
 const UdOps udLumeqaroOps = {
     .open = UdB7OpOpen,
     .close = UdB7OpClose,
@@ -80,4 +89,5 @@ const UdOps udLumeqaroOps = {
     .getPeriod = UdOpGetPeriod,
     .getDataMode = UdOpGetDataMode,
     .setDataMode = UdOpSetDataMode,
+    .bytesWanted = LqBytesWanted,
 };

@@ -62,6 +62,15 @@ static int32_t QsParse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEve
   return UdB7Parse(dev, bytes, count, ev, QsInterpret);
 }
 
+/* Lengths of the packets that have one (device messages have none). */
+static int32_t QsFixedLength(uint8_t first) {
+  return first == 'D' ? QS_MOTION_LENGTH : first == 'K' ? QS_BUTTON_LENGTH : 0;
+}
+
+static int32_t QsBytesWanted(const UdDevice *dev) {
+  return UdB7BytesWanted(dev, QsFixedLength);
+}
+
 const UdOps udStickOps = {
     .open = UdB7OpOpen,
     .close = UdB7OpClose,
@@ -73,4 +82,5 @@ const UdOps udStickOps = {
     .getPeriod = UdOpGetPeriod,
     .getDataMode = UdOpGetDataMode,
     .setDataMode = UdOpSetDataMode,
+    .bytesWanted = QsBytesWanted,
 };

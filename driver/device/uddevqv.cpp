@@ -269,6 +269,17 @@ static int32_t QvParse(UdDevice *dev, const uint8_t *bytes, int32_t count, GiEve
   }
 }
 
+/* Escapes only lengthen a packet, so its unescaped length is the fewest
+ * bytes it can take; past that, any byte may be its CR. A byte to skip or a
+ * run being discarded tells nothing about what follows: one at a time. */
+static int32_t QvBytesWanted(const UdDevice *dev) {
+  if (dev == NULL || dev->rxSkip > 0 || dev->rxDiscard) return 1;
+  if (dev->rxCount <= 0) return 0;
+  int32_t least = dev->rxBuffer[0] == 'D' ? QV_MOTION_LENGTH : dev->rxBuffer[0] == 'K' ? QV_BUTTON_LENGTH : 0;
+  if (memchr(dev->rxBuffer, CR, (size_t)dev->rxCount) != NULL) return 1; /* a packet not yet collected */
+  return least - dev->rxCount > 1 ? least - dev->rxCount : 1;
+}
+
 static int32_t QvBeep(UdDevice *dev, const char *pattern) {
   if (dev == NULL || pattern == NULL) return UD_FAIL(UD_BAD_ARGUMENT);
   uint8_t command[QV_COMMAND_SIZE];
@@ -302,4 +313,5 @@ const UdOps udQuorvanelOps = {
     .getPeriod = UdOpGetPeriod,
     .getDataMode = UdOpGetDataMode,
     .setDataMode = UdOpSetDataMode,
+    .bytesWanted = QvBytesWanted,
 };

@@ -147,6 +147,31 @@ TEST(RingRecord, NotYetWrittenOrTruncatedIsIncomplete) {
   EXPECT_EQ(r.rd, 0);
 }
 
+TEST(RingRecord, PeekShowsTheOldestWholeRecordAndConsumesNothing) {
+  Ring r;
+  r.rd = r.wr = 1798;  // the record wraps: its length and payload start at 0
+  uint8_t out[8];
+  uint16_t seq = 0;
+  int32_t got = -1;
+  EXPECT_EQ(RingPeekRecord(r.bytes.data(), kSize, r.rd, r.wr, &seq, out, 4, &got), -1) << "empty";
+  auto p = Payload(48, 1);
+  ASSERT_EQ(RingPutRecord(r.bytes.data(), kSize, r.rd, &r.wr, 0x1234, p.data(), 48), 0);
+  ASSERT_EQ(RingPutRecord(r.bytes.data(), kSize, r.rd, &r.wr, 0x1235, Payload(2, 9).data(), 2), 0);
+  EXPECT_EQ(RingPeekRecord(r.bytes.data(), kSize, r.rd, 40, &seq, out, 4, &got), -1)
+      << "payload not all written";
+  ASSERT_EQ(RingPeekRecord(r.bytes.data(), kSize, r.rd, r.wr, &seq, out, 4, &got), 0);
+  EXPECT_EQ(seq, 0x1234);
+  EXPECT_EQ(got, 4);
+  EXPECT_EQ(0, std::memcmp(out, p.data(), 4));
+  EXPECT_EQ(r.rd, 1798);
+  uint8_t whole[48];
+  ASSERT_EQ(RingReadRecord(r.bytes.data(), kSize, &r.rd, r.wr, 0x1234, whole, sizeof whole, nullptr), 0);
+  ASSERT_EQ(RingPeekRecord(r.bytes.data(), kSize, r.rd, r.wr, &seq, out, 4, &got), 0);
+  EXPECT_EQ(seq, 0x1235);
+  EXPECT_EQ(got, 2) << "no more than the record holds";
+  EXPECT_EQ(RingPeekRecord(r.bytes.data(), kSize, kSize, r.wr, &seq, out, 4, &got), -1) << "bad offset";
+}
+
 TEST(RingRecord, RecordLargerThanTheBufferIsRefused) {
   Ring r;
   auto p = Payload(132, 0);

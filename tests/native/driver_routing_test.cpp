@@ -108,6 +108,36 @@ TEST_F(Routing, FocusOrderGrabThenForegroundThenBackground) {
   EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "B") << "the grab slot regardless of the foreground";
 }
 
+TEST_F(Routing, TheEventsOfOneReadLookAtTheForegroundOnce) {
+  Opened a = Open(kWindowA), b = Open(kWindowB);
+  std::vector<Opened> all = {a, b};
+  Front(kWindowA);
+  fakedvr::S().foregroundLooks = 0;
+  DvrFocusBeginBatch();
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "A");
+  Front(kWindowB);  // changes while the batch is routed: seen by the next batch
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "A");
+  EXPECT_EQ(Route(Motion(5), all), "A");
+  DvrFocusEndBatch();
+  EXPECT_EQ(fakedvr::S().foregroundLooks, 1);
+
+  DvrFocusBeginBatch();
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "AB")
+      << "the next batch looks again (A loses the device in mid-motion: its zero event)";
+  DvrFocusEndBatch();
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "B");
+  EXPECT_EQ(fakedvr::S().foregroundLooks, 3) << "outside a batch every lookup asks";
+
+  // A handle closed within a batch makes the next lookup ask again rather
+  // than route by what the closed handle left behind.
+  DvrFocusBeginBatch();
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), all), "B");
+  DvrCloseHandle(b.h);
+  Front(kWindowA);
+  EXPECT_EQ(Route(Event(GI_BUTTON_EVENT), {a}), "A");
+  DvrFocusEndBatch();
+}
+
 TEST_F(Routing, AGrabTakesEffectAtTheNextFocusComputation) {
   Opened a = Open(kWindowA), b = Open(kWindowB);
   std::vector<Opened> all = {a, b};

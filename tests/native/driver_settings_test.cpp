@@ -104,6 +104,7 @@ const UdOps kRecordingOps = {
     .getPeriod = [](UdDevice *, int32_t *) { return (int32_t)UD_UNSUPPORTED; },
     .getDataMode = [](UdDevice *, int32_t *) { return (int32_t)UD_UNSUPPORTED; },
     .setDataMode = [](UdDevice *, int32_t) { return (int32_t)UD_UNSUPPORTED; },
+    .bytesWanted = [](const UdDevice *) { return (int32_t)0; },
 };
 
 TEST(UiScale, PositionOfEveryScale) {

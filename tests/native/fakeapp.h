@@ -117,6 +117,7 @@ struct State {
   uint32_t clock = 100000;
   int timerDepth = 0;
   std::deque<Message> messages;
+  int queueCalls = 0;      // AppPlatPeekFirst calls: each is a server round trip under Wine
   bool postFails = false;  // AppPlatPost refuses (a full queue)
   // Log.
   std::vector<int32_t> logged;
@@ -379,6 +380,18 @@ int AppMmapReadEvent(QueueLink *link, uint16_t sequence, void *buffer, int32_t c
   return 0;
 }
 
+int AppMmapPeekEvent(QueueLink *link, uint16_t *sequence, int32_t *type) {
+  fake::State &s = fake::S();
+  if (!link || s.driverChanged) return -1;
+  int32_t size = (int32_t)(link->ringEnd - link->ringStart);
+  int32_t got = 0;
+  if (RingPeekRecord(link->ringStart, size, *link->readOffset, *link->writeOffset, sequence, type,
+                     (int32_t)sizeof *type, &got) != 0 ||
+      got != (int32_t)sizeof *type)
+    return -1;
+  return 0;
+}
+
 int AppMmapDriverChanged(void) {
   return fake::S().attached && fake::S().driverChanged;
 }
@@ -433,6 +446,7 @@ void AppPlatTimerEnd(void) {
 
 // As Win32 does: the first message of that window and number, nothing behind it.
 int AppPlatPeekFirst(void *window, uint32_t message, int remove, GiGetEventData *out) {
+  fake::S().queueCalls++;
   auto &q = fake::S().messages;
   for (auto it = q.begin(); it != q.end(); ++it) {
     if (it->window != window || it->message != message) continue;

@@ -61,6 +61,7 @@ struct State {
   int32_t lastStatus = 0;
   // Desktop.
   void *foreground = nullptr;
+  int foregroundLooks = 0;             // DvrPlatForegroundWindow calls
   std::map<void *, uint32_t> windows;  // live windows and their processes
   void *settingsWindow = nullptr;
   std::deque<uint32_t> randoms;  // bits DvrPlatRandom32 hands out first
@@ -327,6 +328,7 @@ int32_t DvrMmapLastStatus(void) {
 extern "C" {
 
 void *DvrPlatForegroundWindow(void) {
+  fakedvr::S().foregroundLooks++;
   return fakedvr::S().foreground;
 }
 

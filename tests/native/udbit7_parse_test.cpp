@@ -325,6 +325,103 @@ TEST_F(Bit7Parse, ReadsCutAtEverySizeGiveTheSameEvents) {
   }
 }
 
+TEST_F(Bit7Parse, BytesWantedPerParserState) {
+  /* A packet of known length wants its missing bytes and the next one's
+   * first byte, which ends it; anything else waits for any byte (0). */
+  struct Case {
+    int32_t type;
+    std::string fed;
+    int32_t want;
+  } cases[] = {
+      {GI_TYPE_QUORVANEL_STICK, "", 0},                         // between packets
+      {GI_TYPE_QUORVANEL_STICK, "D", 12},                       // 11 bytes to come, then the next first byte
+      {GI_TYPE_QUORVANEL_STICK, Bytes("D\x81\x82\x83", 4), 9},  // counted from what is there
+      {GI_TYPE_QUORVANEL_STICK, StickMotion(20, {}).substr(0, 11), 2},
+      {GI_TYPE_QUORVANEL_STICK, StickMotion(20, {}), 0},  // all its bytes: only the next begins it
+      {GI_TYPE_QUORVANEL_STICK, "K", 4},
+      {GI_TYPE_QUORVANEL_STICK, Bytes("K\x81\x80\x80", 4), 0},
+      {GI_TYPE_QUORVANEL_STICK, Bytes("R\xC1\xC2", 3), 0},  // device messages have no length
+      {GI_TYPE_QUORVANEL_STICK, "\r", 0},                   // the simulator's trailing CR: no known type
+      {GI_TYPE_QUORVANEL_STICK, Bytes("D\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C", 13),
+       0},                                                 // too long
+      {GI_TYPE_QUORVANEL_STICK, Bytes("\x81\x82", 2), 0},  // no packet begun: the bytes are dropped
+      {GI_TYPE_LUMEQARO_700, "", 0},
+      {GI_TYPE_LUMEQARO_700, "D", 12},
+      {GI_TYPE_LUMEQARO_700, "K", 5},
+      {GI_TYPE_LUMEQARO_700, Bytes("K\x80\x81\x80", 4), 2},
+      {GI_TYPE_LUMEQARO_700, Bytes("R\xC1", 2), 0},                // no such packet on this model
+      {GI_TYPE_LUMEQARO_700, Bytes("K\x80\x81\x80\x80\r", 6), 0},  // the button packet given, a CR under way
+      {GI_TYPE_LUMEQARO_700, Bytes("\rD", 2), 12},                 // the CR given up, a motion packet begun
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " " << testing::PrintToString(c.fed));
+    Use(c.type);
+    Feed(c.fed);
+    EXPECT_EQ(c.want, UdBytesWanted(dev));
+  }
+  Use(GI_TYPE_QUORVANEL_STICK);
+  Feed("R" + std::string(300, '\xC1'));
+  EXPECT_EQ(0, UdBytesWanted(dev)) << "a message cut to the event text";
+}
+
+TEST_F(Bit7Parse, ReadsSizedByBytesWantedEndWhereTheNextPacketBegins) {
+  /* The serial layer reads what UdBytesWanted asks (one byte, here, when it
+   * says 0). A sized read must end on the byte that begins the next packet
+   * (bit 7 clear), take no byte of that packet beyond it, and the events
+   * must be those of one read of everything. Streams as the simulator sends
+   * them (a CR after every packet) and back to back. */
+  struct Stream {
+    int32_t type;
+    std::string bytes;
+    size_t events;
+  } streams[] = {
+      {GI_TYPE_QUORVANEL_STICK,
+       Bytes("K\x81\x80\x80\r", 5) + StickMotion(20, {5, 0x3FF, 7, 100, 300, 0x200}) + "\r" +
+           Bytes("R\xC1\xC2\r", 4) + StickMotion(20, {1, 2, 3, 4, 5, 6}) + "\r" + StickMotion(20, {}) + "\r",
+       5},
+      {GI_TYPE_QUORVANEL_STICK,
+       StickMotion(20, {5, 0x3FF, 7, 100, 300, 0x200}) + StickMotion(20, {1, 2, 3, 4, 5, 6}) +
+           Bytes("K\x81\x80\x80", 4) + StickMotion(20, {}) + kNext,
+       4},
+      {GI_TYPE_LUMEQARO_700,
+       Bytes("K\x80\x81\x80\x80\r", 6) + LumeqaroMotion({5, 0x3FF, 7, 100, 300, 0x200}) + "\r" +
+           LumeqaroMotion({1, 2, 3, 4, 5, 6}) + "\r" + LumeqaroMotion({}) + "\r",
+       4},
+      {GI_TYPE_LUMEQARO_700,
+       LumeqaroMotion({5, 0x3FF, 7, 100, 300, 0x200}) + Bytes("K\x80\x81\x80\x80", 5) + LumeqaroMotion({}) +
+           kNext,
+       3},
+  };
+  for (const Stream &s : streams) {
+    SCOPED_TRACE(testing::Message() << "type " << s.type << " " << testing::PrintToString(s.bytes));
+    Use(s.type);
+    std::vector<GiEvent> whole = Feed(s.bytes);
+    ASSERT_EQ(s.events, whole.size());
+    Use(s.type);
+    std::vector<GiEvent> sized;
+    size_t reads = 0;
+    for (size_t at = 0; at < s.bytes.size(); reads++) {
+      int32_t want = UdBytesWanted(dev);
+      ASSERT_GE(want, 0);
+      size_t n = want > 0 ? (size_t)want : 1;
+      ASSERT_LE(at + n, s.bytes.size()) << "asked for bytes beyond the stream at " << at;
+      std::string piece = s.bytes.substr(at, n);
+      if (want > 0) {
+        EXPECT_EQ(0, piece.back() & 0x80) << "a sized read at " << at << " ends inside a packet";
+        for (size_t i = 0; i + 1 < n; i++)
+          EXPECT_NE(0, piece[i] & 0x80) << "a read past a packet's start at " << at;
+      }
+      std::vector<GiEvent> got = Feed(piece);
+      sized.insert(sized.end(), got.begin(), got.end());
+      at += n;
+    }
+    ASSERT_EQ(whole.size(), sized.size());
+    for (size_t i = 0; i < whole.size(); i++)
+      EXPECT_EQ(0, memcmp(&whole[i], &sized[i], sizeof(GiEvent))) << i;
+    EXPECT_LT(reads, s.bytes.size() / 3) << "reads sized to packets, not to bytes";
+  }
+}
+
 TEST(UdB7EncodeCommand, EncodesWithBit7AndChecksum) {
   struct Case {
     const char *text;

@@ -110,7 +110,7 @@ TEST_F(DeviceTable, EveryProtocolTableIsCompleteAndOnlyThe2200RezerosByButton) {
     if (m->ops == nullptr) continue; /* a model whose protocol has not been built */
     const UdOps *o = m->ops;
     EXPECT_TRUE(o->open && o->close && o->parse && o->beep && o->reset && o->rezero && o->write &&
-                o->getPeriod && o->getDataMode && o->setDataMode)
+                o->getPeriod && o->getDataMode && o->setDataMode && o->bytesWanted)
         << "type " << type << ": no operation may be left empty";
   }
 }

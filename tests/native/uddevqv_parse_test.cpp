@@ -147,6 +147,63 @@ TEST_F(QvParse, ReadsOfAnySizeGiveTheSameEventsAsOneRead) {
   }
 }
 
+TEST_F(QvParse, ReadsSizedByBytesWantedEndAtEachPacketsCr) {
+  // The serial layer reads what UdBytesWanted asks (any one byte when it
+  // says 0): every read must stop at a packet's CR, never take bytes of the
+  // next packet, and the events must be those of one read of everything.
+  const int16_t axes[6] = {5, -6, 7, 100, 300, -300};
+  const std::string escaped = Bytes("D\x01\x40^M^Q^S^^\0\0\0\0\0\0\0\0\r", 20);
+  std::string stream = Bytes("K\x40\x41\r", 4) + Motion(320, axes) + escaped + Bytes("@RESET OK\r\n", 11) +
+                       Motion(160, axes) + Bytes("K\x40\x40\r", 4) + Motion(16, axes);
+  std::vector<GiEvent> whole = Feed(stream);
+  ASSERT_EQ(7u, whole.size());  // the device message is an event too
+  SetUp();
+  dev->lastButtons = 0;
+  std::vector<GiEvent> sized;
+  size_t reads = 0;
+  for (size_t at = 0; at < stream.size(); reads++) {
+    int32_t want = UdBytesWanted(dev);
+    ASSERT_GE(want, 0);
+    size_t n = want > 0 ? (size_t)want : 1;
+    ASSERT_LE(at + n, stream.size()) << "asked for bytes beyond the last packet at " << at;
+    std::string piece = stream.substr(at, n);
+    size_t cr = piece.find('\r');
+    EXPECT_TRUE(cr == std::string::npos || cr == n - 1) << "a read ran past a CR at " << at;
+    std::vector<GiEvent> got = Feed(piece);
+    sized.insert(sized.end(), got.begin(), got.end());
+    at += n;
+  }
+  ASSERT_EQ(whole.size(), sized.size());
+  for (size_t i = 0; i < whole.size(); i++) EXPECT_EQ(0, memcmp(&whole[i], &sized[i], 48)) << i;
+  EXPECT_LT(reads, stream.size() / 3) << "reads sized to packets, not to bytes";
+  EXPECT_EQ(0, UdBytesWanted(dev)) << "between packets any byte may start one";
+}
+
+TEST_F(QvParse, BytesWantedPerParserState) {
+  struct Case {
+    std::string fed;
+    int32_t want;
+  } cases[] = {
+      {"", 0},                        // between packets
+      {"D", 15},                      // a motion packet is at least 16 bytes
+      {Bytes("D\x01\x40^M", 5), 11},  // an escape only lengthens it: still counted as bytes
+      {Bytes("D\x01\x40\0\0\0\0\0\0\0\0\0\0\0\0", 15), 1},    // its CR may be next
+      {Bytes("D\x01\x40^M\0\0\0\0\0\0\0\0\0\0\0\0", 17), 1},  // longer than the least: any byte may end it
+      {"K", 3},
+      {"K@", 2},
+      {"@RES", 1},  // device messages have no fixed length
+      {"x", 1},     // noise: any byte may be its CR
+      {"@X\r", 1},  // the byte behind a message's CR, still to skip
+  };
+  for (const Case &c : cases) {
+    SetUp();
+    Feed(c.fed);
+    EXPECT_EQ(c.want, UdBytesWanted(dev)) << "after " << c.fed.size() << " bytes: " << c.fed.substr(0, 4);
+  }
+  dev->ops = nullptr;
+  EXPECT_EQ(0, UdBytesWanted(dev)) << "a closed device waits for any byte";
+}
+
 TEST_F(QvParse, MotionPacketAxesAndPeriod) {
   const int16_t axes[6] = {-2, 300, -32768, 32767, 1, -300};
   auto events = Feed(Motion(0x0140, axes)); /* 320 sixteenths of a millisecond */
