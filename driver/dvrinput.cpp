@@ -11,12 +11,12 @@
 
 enum { INPUT_READ_SIZE = 256 };
 
-void DvrProcessInput(int i) {
+int DvrProcessInput(int i) {
   UdDevice *dev = UdDeviceAt(i);
-  if (!UdDeviceIsOpen(dev)) return;
+  if (!UdDeviceIsOpen(dev)) return 0;
   uint8_t bytes[INPUT_READ_SIZE];
   int32_t n = UdComRead(dev, bytes, sizeof bytes);
-  if (n <= 0) return; /* nothing yet, or the read failed (logged there) */
+  if (n <= 0) return n < 0 ? -1 : 0; /* nothing yet, or the read failed (logged there) */
   GiEvent ev;
   memset(&ev, 0, sizeof ev);
   DvrFocusBeginBatch();
@@ -27,4 +27,15 @@ void DvrProcessInput(int i) {
     result = UdParseInput(dev, bytes, 0, &ev);
   }
   DvrFocusEndBatch();
+  return n;
+}
+
+void DvrDeviceLost(int i) {
+  UdDevice *dev = UdDeviceAt(i);
+  if (dev == NULL || !dev->motionActive) return;
+  GiEvent ev;
+  memset(&ev, 0, sizeof ev);
+  ev.type = GI_ZERO_EVENT;
+  ev.period = 50;
+  DvrRouteEvent(i, &ev);
 }

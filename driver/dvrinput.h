@@ -5,7 +5,12 @@
 #define GYX_DVRINPUT_H
 
 /* Reads up to 256 bytes from device i and hands every event they complete
- * to DvrRouteEvent, in order. */
-void DvrProcessInput(int i);
+ * to DvrRouteEvent, in order. Returns what the read gave: the byte count,
+ * or -1 when the port refused it (0 for a device that is not open). */
+int DvrProcessInput(int i);
+
+/* Device i's port has failed and the device is closed: a handle that was
+ * acting on its motion gets a zero event, as when it loses the focus. */
+void DvrDeviceLost(int i);
 
 #endif

@@ -9,6 +9,8 @@
 #include "boxes.h"
 #include "ctltrans.h"
 #include "device/uddev.h"
+#include "device/udcomwin.h"
+#include "device/udrecover.h"
 #include "dvrfocus.h"
 #include "dvrinput.h"
 #include "dvrmmap.h"
@@ -38,31 +40,81 @@ static int ReportOpenFailure(int result, const char *model, const char *port) {
   return 3;
 }
 
-/* Arms device i's comm-event wait, handling input already waiting. */
+/* Arms device i's comm-event wait, handling input already waiting. A port
+ * that refuses to arm counts as failing, like a refused read. */
+static int NoteInput(int i, int result);
+
 static void ArmDevice(int i) {
-  while (InitArmDevice(i)) DvrProcessInput(i);
+  for (;;) {
+    int armed = InitArmDevice(i);
+    if (armed == 1 && NoteInput(i, DvrProcessInput(i)) == 0) continue;
+    if (armed < 0) NoteInput(i, -1);
+    return;
+  }
+}
+
+/* The wait list: the request semaphore, then the read event of every device
+ * that is open (a lost one has none); device[k] is the device of waits[1+k]. */
+static int BuildWaits(HANDLE *waits, int *device, int count) {
+  int n = 0;
+  for (int i = 0; i < count; i++) {
+    void *event = UdComReadEvent(UdDeviceAt(i));
+    if (event == NULL) continue;
+    waits[1 + n] = (HANDLE)event;
+    device[n++] = i;
+  }
+  return n;
+}
+
+/* Looks at what a device's input gave; a port that has failed for good closes
+ * the device, and its handle leaves the wait list. 1 when that happened. */
+static int NoteInput(int i, int result) {
+  if (!UdRecoverNote(i, result, GetTickCount64())) return 0;
+  DvrDeviceLost(i);
+  return 1;
+}
+
+/* Lost devices whose try is due are opened again and their wake-ups armed. */
+static void TryLostDevices(int count) {
+  int wasLost[MAX_DEVICES] = {0};
+  for (int i = 0; i < count; i++) wasLost[i] = UdRecoverIsLost(i);
+  if (UdRecoverPoll(GetTickCount64()) == 0) return;
+  for (int i = 0; i < count; i++)
+    if (wasLost[i] && !UdRecoverIsLost(i)) ArmDevice(i);
 }
 
 static void MainLoop(HANDLE *waits, int count) {
+  int device[MAX_DEVICES];
+  int open = BuildWaits(waits, device, count);
   int rearm = -1; /* device whose wait is re-armed before the next wait */
   while (!gDvrQuit) {
     if (rearm >= 0) {
       int i = rearm;
       rearm = -1;
-      if (InitArmDevice(i)) {
-        DvrProcessInput(i);
-        rearm = i;
+      int armed = InitArmDevice(i);
+      if (armed == 1) {
+        if (NoteInput(i, DvrProcessInput(i)) == 0) rearm = i;
+        open = BuildWaits(waits, device, count);
         continue;
       }
+      if (armed < 0) NoteInput(i, -1);
+      open = BuildWaits(waits, device, count);
     }
-    DWORD r = MsgWaitForMultipleObjects((DWORD)(1 + count), waits, FALSE, FOCUS_POLL_MS, QS_ALLINPUT);
+    if (UdRecoverWait(GetTickCount64(), 1) == 0) {
+      TryLostDevices(count);
+      open = BuildWaits(waits, device, count);
+    }
+    DWORD timeout = (DWORD)UdRecoverWait(GetTickCount64(), FOCUS_POLL_MS);
+    DWORD r = MsgWaitForMultipleObjects((DWORD)(1 + open), waits, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0) {
       DvrServeRequest();
-    } else if (r > WAIT_OBJECT_0 && r <= WAIT_OBJECT_0 + (DWORD)count) {
-      int i = (int)(r - WAIT_OBJECT_0) - 1;
+    } else if (r > WAIT_OBJECT_0 && r <= WAIT_OBJECT_0 + (DWORD)open) {
+      int i = device[r - WAIT_OBJECT_0 - 1];
       UiShowDevice(i); /* the device that wakes the loop is the one shown */
-      DvrProcessInput(i);
-      rearm = i;
+      if (NoteInput(i, DvrProcessInput(i)))
+        open = BuildWaits(waits, device, count);
+      else
+        rearm = i;
     } else if (r == WAIT_TIMEOUT) {
       UiFollowFocus(DvrFocusPoll()); /* the window follows the application in front */
     } else {
@@ -105,6 +157,7 @@ static int RunDriver(int quiet) {
   }
   /* Without its window the driver still serves; "-shutdown" still ends it. */
   UiCreate(GetModuleHandleA(NULL));
+  UdRecoverReset();
   for (int i = 0; i < count; i++) ArmDevice(i);
 
   MainLoop(waits, count);

@@ -16,7 +16,8 @@ int InitBuildDeviceTable(void);
 int InitOpenDevices(void **waitHandles, int *failedIndex);
 
 /* Arms device i's input wake-up: 1 when input is already waiting (process
- * it, then arm again), 0 when the wake-up is left pending on its read event. */
+ * it, then arm again), 0 when the wake-up is left pending on its read event,
+ * -1 when the port refused (a device that is not open gives 0). */
 int InitArmDevice(int i);
 
 /* Closes every open device in table order; DTR and RTS drop. */

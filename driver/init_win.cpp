@@ -50,7 +50,7 @@ int InitOpenDevices(void **waitHandles, int *failedIndex) {
 }
 
 int InitArmDevice(int i) {
-  return UdComArm(UdDeviceAt(i)) == 1;
+  return UdComArm(UdDeviceAt(i));
 }
 
 void InitCloseDevices(void) {

@@ -185,6 +185,10 @@ int AppMmapSend(int32_t code, const void *data, int32_t length, int replyWanted)
    * request before the driver has even seen it. While this process holds the
    * lock no answer to it can be on its way, so a signal now is stale. */
   WaitForSingleObject(g.appPoke, 0);
+  /* Likewise a request signal still pending: its sender left the lock without
+   * waiting for the driver to take the request (killed, or not playing by the
+   * rules). Served now, it would read this request half written. */
+  WaitForSingleObject(g.dvrPoke, 0);
   g.sentCode = code;
   g.block->code = code;
   g.block->replyWanted = replyWanted ? 1u : 0u;

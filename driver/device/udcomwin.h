@@ -26,7 +26,7 @@ void *UdComReadEvent(UdDevice *dev);
 
 /* Arms the wake-up of an open port: 1 when input is already waiting (process
  * it, then arm again), 0 when a wake-up is pending on the read event (also
- * when the port is not open or cannot be armed; that failure is logged). */
+ * when the port is not open), -1 (logged) when the port cannot be armed. */
 int32_t UdComArm(UdDevice *dev);
 
 #ifdef __cplusplus

@@ -307,8 +307,7 @@ int32_t UdComArm(UdDevice *dev) {
     cp->waitPending = 1;
     return 0;
   }
-  UD_FAIL(UD_IO_ERROR);
-  return 0;
+  return UD_FAIL(-1); /* the port refuses: the caller decides whether it is gone */
 }
 
 /* ---- Writing ------------------------------------------------------------- */

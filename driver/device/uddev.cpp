@@ -139,6 +139,14 @@ static int32_t FindReply(const uint8_t *buf, int32_t length, const UdProbe *p) {
   return -1;
 }
 
+/* A device tried again after its port failed gets fewer attempts than one
+ * opened at start-up: the tries repeat, and each one holds up the others. */
+static int32_t gIdentAttempts = UD_IDENT_ATTEMPTS;
+
+void UdSetIdentAttempts(int32_t n) {
+  gIdentAttempts = n >= 1 && n <= UD_IDENT_ATTEMPTS ? n : UD_IDENT_ATTEMPTS;
+}
+
 int32_t UdIdentify(UdDevice *dev, const UdProbe *p) {
   if (dev == NULL || p == NULL || p->probe == NULL || p->prefix == NULL || p->probeLength < 1 ||
       p->replyLength < (int32_t)strlen(p->prefix) || p->replyLength > UD_IDENT_SIZE - 1)
@@ -147,7 +155,7 @@ int32_t UdIdentify(UdDevice *dev, const UdProbe *p) {
   if (UdComOpen(dev) != 0) return UD_PORT_ERROR; /* the serial layer logged it */
 
   uint8_t reply[UD_IDENT_READS * UD_IDENT_READ_SIZE + 1];
-  for (int attempt = 0; attempt < UD_IDENT_ATTEMPTS; attempt++) {
+  for (int attempt = 0; attempt < gIdentAttempts; attempt++) {
     UdResetReceive(dev);
     memset(reply, 0, sizeof reply);
     int32_t length = 0;

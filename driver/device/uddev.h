@@ -257,6 +257,9 @@ UdDevice *UdFindDevice(int32_t index, const uint8_t *typeMask);
  * protocol, without touching the port), UD_PORT_ERROR, or UD_BAD_ARGUMENT
  * (null, or already open). */
 int32_t UdOpenDevice(UdDevice *dev);
+/* Identification attempts of the opens that follow: n (1..7), or 0 (any
+ * value out of range) for the seven of the start-up. */
+void UdSetIdentAttempts(int32_t n);
 /* Closes the port and takes the operations away: every later entry call on
  * the device answers UD_BAD_ARGUMENT without touching the released port. */
 int32_t UdCloseDevice(UdDevice *dev);

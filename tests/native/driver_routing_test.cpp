@@ -16,6 +16,7 @@
 #include "driver/deliver.h"
 #include "driver/device/iniaxes.h"
 #include "driver/device/inikeys.h"
+#include "driver/device/udrecover.h"
 #include "driver/dvrkeys.h"
 #include "driver/dvrinput.h"
 #include "driver/dvrroute.h"
@@ -327,6 +328,37 @@ TEST_F(Routing, BytesOnThePortReachTheFocusHandle) {
   ASSERT_TRUE(fakedvr::ReadEvent(a.q, n[0].seq, &ev));
   EXPECT_EQ(ev.type, GI_BUTTON_EVENT);
   EXPECT_NE(ev.pressed, 0u);
+}
+
+// A port that fails twice closes its device; the handle that was moving gets
+// one zero event, the other device and every handle stay as they were.
+TEST_F(Routing, APortThatFailsClosesItsDeviceAndStopsTheMotion) {
+  UdRecoverReset();
+  Opened a = Open(kWindowA), b = Open(kWindowB, 1);
+  Front(kWindowA);
+  GiEvent m = Motion(40);
+  DvrRouteEvent(0, &m);
+  fakedvr::S().notices.clear();
+  world.ports[0].open = false;  // the adapter is pulled out: reads fail
+  for (int look = 0; look < 2; look++) {
+    int result = DvrProcessInput(0);
+    EXPECT_EQ(result, -1);
+    if (UdRecoverNote(0, result, 0)) DvrDeviceLost(0);
+  }
+  EXPECT_FALSE(UdDeviceIsOpen(UdDeviceAt(0)));
+  EXPECT_TRUE(UdDeviceIsOpen(UdDeviceAt(1)));
+  auto zero = fakedvr::TakeNotices(kWindowA);
+  ASSERT_EQ(zero.size(), 1u);
+  GiEvent ev;
+  ASSERT_TRUE(fakedvr::ReadEvent(a.q, zero[0].seq, &ev));
+  EXPECT_EQ(ev.type, GI_ZERO_EVENT);
+  EXPECT_EQ(UdDeviceAt(0)->motionActive, 0);
+  EXPECT_EQ(UdDeviceAt(0)->focus, a.h) << "the handle stays";
+  EXPECT_EQ(UdDeviceAt(1)->handles, b.h);
+  EXPECT_EQ(DvrProcessInput(0), 0) << "a closed device reads nothing";
+  DvrDeviceLost(0);
+  EXPECT_TRUE(fakedvr::TakeNotices(kWindowA).empty()) << "at rest: no second zero event";
+  UdRecoverReset();
 }
 
 TEST_F(Routing, WithoutANamedDeviceThePollAnswersForTheFocusDevice) {

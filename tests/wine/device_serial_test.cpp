@@ -55,7 +55,7 @@ class DeviceSerial : public GyxWineTest {
     EXPECT_NE(nullptr, readEvent);
     const unsigned long long deadline = GyxNowMs() + timeoutMs;
     while (events.size() < want && GyxNowMs() < deadline) {
-      if (!UdComArm(dev)) {
+      if (UdComArm(dev) != 1) {
         DWORD left = (DWORD)(deadline - GyxNowMs());
         if (WaitForSingleObject(readEvent, left) != WAIT_OBJECT_0) break;
       }
