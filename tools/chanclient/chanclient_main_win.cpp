@@ -29,6 +29,7 @@
 #include "lib/gyrantrix.h"
 #include "lib/reqcodes.h"
 #include "lib/wire.h"
+#include "tools/common/toolkit.h"
 
 static FILE *gLog;
 static QueueLink *gQueue;
@@ -43,12 +44,6 @@ static void Log(const char *fmt, ...) {
   va_end(ap);
   fputc('\n', gLog);
   fflush(gLog);
-}
-
-static const char *Arg(int argc, char **argv, const char *name, const char *def) {
-  for (int i = 1; i + 1 < argc; i++)
-    if (strcmp(argv[i], name) == 0) return argv[i + 1];
-  return def;
 }
 
 static int Flag(int argc, char **argv, const char *name) {
@@ -68,18 +63,9 @@ static int Request(int32_t code, const int32_t *words, int n, void *reply, int c
 
 static int OpenDevice(HWND wnd, int32_t device, int32_t events) {
   const char name[] = "chanclient";
-  WireOpenRequest open;
-  memset(&open, 0, sizeof open);
-  open.name = (const uint8_t *)name;
-  open.nameSize = (int32_t)sizeof name;
-  open.deviceId = device;
-  open.maskPresent = 1;
-  memset(open.mask, 0xFF, sizeof open.mask);
-  open.mode = GI_EVENT_MODE;
-  open.window = (uint32_t)(uintptr_t)wnd;
-  open.eventMask = (uint32_t)events;
   uint8_t req[sizeof name + WIRE_OPEN_FIXED];
-  int32_t at = WireEncodeOpen(req, (int32_t)sizeof req, &open);
+  int32_t at = ToolEncodeOpen(req, (int32_t)sizeof req, name, (int32_t)sizeof name, device,
+                              (uint32_t)(uintptr_t)wnd, (uint32_t)events);
   uint8_t bytes[WIRE_OPEN_REPLY];
   memset(bytes, 0, sizeof bytes);
   if (AppMmapSend(REQ_OPEN, req, at, 1) != 0) return -1;
@@ -169,8 +155,8 @@ static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   int argc = __argc;
   char **argv = __argv;
-  const char *title = Arg(argc, argv, "--title", "chanclient");
-  gLog = fopen(Arg(argc, argv, "--log", "chanclient.log"), "w");
+  const char *title = ToolArg(argc, argv, "--title", "chanclient");
+  gLog = fopen(ToolArg(argc, argv, "--log", "chanclient.log"), "w");
   if (!gLog) return 4;
   gRead = !Flag(argc, argv, "--no-read");
 
@@ -188,17 +174,17 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   int rc = plain ? 0 : AppMmapAttach();
   if (!plain) Log("attach rc=%d", rc);
   if (rc != 0) return 2;
-  const char *post = Arg(argc, argv, "--post", NULL);
+  const char *post = ToolArg(argc, argv, "--post", NULL);
   if (post) {
     Log("posted rc=%d", AppMmapSend(atoi(post), NULL, 0, 1));
     Sleep(INFINITE);
   }
-  if (!plain &&
-      OpenDevice(wnd, atoi(Arg(argc, argv, "--device", "-1")), atoi(Arg(argc, argv, "--events", "31"))) != 0)
+  if (!plain && OpenDevice(wnd, atoi(ToolArg(argc, argv, "--device", "-1")),
+                           atoi(ToolArg(argc, argv, "--events", "31"))) != 0)
     return 3;
-  const char *grab = Arg(argc, argv, "--grab", NULL);
+  const char *grab = ToolArg(argc, argv, "--grab", NULL);
   if (grab) PostMessageA(wnd, WM_APP + 1, (WPARAM)atoi(grab), 0);
-  const char *ui = Arg(argc, argv, "--ui-mode", NULL);
+  const char *ui = ToolArg(argc, argv, "--ui-mode", NULL);
   if (ui) PostMessageA(wnd, WM_APP + 5, (WPARAM)atoi(ui), 0);
   ShowWindow(wnd, SW_SHOW);
   SetForegroundWindow(wnd);

@@ -33,6 +33,7 @@
 #include "lib/gyrantrix.h"
 #include "lib/reqcodes.h"
 #include "lib/wire.h"
+#include "tools/common/toolkit.h"
 
 static FILE *gLog;
 static uint64_t gRandom = 88172645463325252ull;
@@ -48,16 +49,7 @@ static void Log(const char *fmt, ...) {
 }
 
 static uint32_t Random(void) {
-  gRandom ^= gRandom << 13;
-  gRandom ^= gRandom >> 7;
-  gRandom ^= gRandom << 17;
-  return (uint32_t)(gRandom >> 16);
-}
-
-static const char *Arg(int argc, char **argv, const char *name, const char *def) {
-  for (int i = 1; i + 1 < argc; i++)
-    if (strcmp(argv[i], name) == 0) return argv[i + 1];
-  return def;
+  return ToolRandom(&gRandom);
 }
 
 /* The channel's objects opened by hand: the rules are ours to break. */
@@ -161,18 +153,9 @@ static void Header(int count) {
  * grabs it so that its events come here whatever is in front. */
 static QueueLink *OpenAndGrab(HWND wnd, int32_t device, uint32_t *handle) {
   const char name[] = "hostile";
-  WireOpenRequest open;
-  memset(&open, 0, sizeof open);
-  open.name = (const uint8_t *)name;
-  open.nameSize = (int32_t)sizeof name;
-  open.deviceId = device;
-  open.maskPresent = 1;
-  memset(open.mask, 0xFF, sizeof open.mask);
-  open.mode = GI_EVENT_MODE;
-  open.window = (uint32_t)(uintptr_t)wnd;
-  open.eventMask = WIRE_ALL_EVENT_TYPES;
   uint8_t req[sizeof name + WIRE_OPEN_FIXED];
-  int32_t at = WireEncodeOpen(req, (int32_t)sizeof req, &open);
+  int32_t at = ToolEncodeOpen(req, (int32_t)sizeof req, name, (int32_t)sizeof name, device,
+                              (uint32_t)(uintptr_t)wnd, WIRE_ALL_EVENT_TYPES);
   uint8_t bytes[WIRE_OPEN_REPLY] = {0};
   if (AppMmapSend(REQ_OPEN, req, at, 1) != 0 || AppMmapReceive(bytes, sizeof bytes) != (int)sizeof bytes)
     return NULL;
@@ -226,10 +209,10 @@ static void SpoilRing(QueueLink *q, int rounds) {
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
   int argc = __argc;
   char **argv = __argv;
-  const char *action = Arg(argc, argv, "--action", "requests");
-  int count = atoi(Arg(argc, argv, "--count", "2000"));
-  gRandom ^= (uint64_t)strtoull(Arg(argc, argv, "--seed", "1"), NULL, 10) * 0x9E3779B97F4A7C15ull;
-  const char *logPath = Arg(argc, argv, "--log", NULL);
+  const char *action = ToolArg(argc, argv, "--action", "requests");
+  int count = atoi(ToolArg(argc, argv, "--count", "2000"));
+  gRandom ^= (uint64_t)strtoull(ToolArg(argc, argv, "--seed", "1"), NULL, 10) * 0x9E3779B97F4A7C15ull;
+  const char *logPath = ToolArg(argc, argv, "--log", NULL);
   if (logPath) gLog = fopen(logPath, "w");
   if (OpenRaw() != 0) {
     Log("no channel");
@@ -251,7 +234,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
       return 3;
     }
     if (strcmp(action, "ring") == 0) {
-      queue = OpenAndGrab(wnd, atoi(Arg(argc, argv, "--device", "1")), &handle);
+      queue = OpenAndGrab(wnd, atoi(ToolArg(argc, argv, "--device", "1")), &handle);
       if (!queue) {
         Log("no queue");
         return 3;

@@ -30,6 +30,7 @@
 #include <string.h>
 
 #include "lib/gyrantrix.h"
+#include "tools/common/toolkit.h"
 
 enum { MAX_HANDLES = 8 };
 
@@ -42,16 +43,7 @@ static struct {
 
 static uint64_t gRandom = 0x2545F4914F6CDD1Dull;
 static uint32_t Random(void) {
-  gRandom ^= gRandom << 13;
-  gRandom ^= gRandom >> 7;
-  gRandom ^= gRandom << 17;
-  return (uint32_t)(gRandom >> 16);
-}
-
-static const char *Arg(int argc, char **argv, const char *name, const char *def) {
-  for (int i = 1; i + 1 < argc; i++)
-    if (strcmp(argv[i], name) == 0) return argv[i + 1];
-  return def;
+  return ToolRandom(&gRandom);
 }
 
 static int SlotOf(GiHandle h) {
@@ -191,11 +183,11 @@ static int Probe(const char *exeName) {
 }
 
 int main(int argc, char **argv) {
-  const char *probe = Arg(argc, argv, "--probe", NULL);
+  const char *probe = ToolArg(argc, argv, "--probe", NULL);
   if (probe) return Probe(probe);
-  gRandom ^= (uint64_t)strtoull(Arg(argc, argv, "--seed", "1"), NULL, 10) * 0x9E3779B97F4A7C15ull;
-  unsigned long long seconds = strtoull(Arg(argc, argv, "--seconds", "60"), NULL, 10);
-  DWORD every = (DWORD)atoi(Arg(argc, argv, "--every", "300"));
+  gRandom ^= (uint64_t)strtoull(ToolArg(argc, argv, "--seed", "1"), NULL, 10) * 0x9E3779B97F4A7C15ull;
+  unsigned long long seconds = strtoull(ToolArg(argc, argv, "--seconds", "60"), NULL, 10);
+  DWORD every = (DWORD)atoi(ToolArg(argc, argv, "--every", "300"));
   for (int i = 0; i < MAX_HANDLES; i++) g.lastSeq[i] = -1;
 
   WNDCLASSA wc;
