@@ -40,7 +40,8 @@ static int ReportOpenFailure(int result, const char *model, const char *port) {
   return 3;
 }
 
-/* Arms device i's comm-event wait, handling input already waiting. A port
+/* Arms device i's wake-up, handling input already waiting: its read is
+ * pending (or its port sleeps through a packet) when this returns. A port
  * that refuses to arm counts as failing, like a refused read. */
 static int NoteInput(int i, int result);
 
@@ -83,43 +84,64 @@ static void TryLostDevices(int count) {
     if (wasLost[i] && !UdRecoverIsLost(i)) ArmDevice(i);
 }
 
+/* The wait's time-out: the focus poll once the loop has been idle for
+ * FOCUS_POLL_MS, a lost device's next try, or the end of a port's sleep
+ * through a packet's bytes, whichever comes first. */
+static DWORD WaitTimeout(int count, ULONGLONG idleSince) {
+  ULONGLONG now = GetTickCount64();
+  ULONGLONG poll = idleSince + FOCUS_POLL_MS;
+  int32_t wait = poll > now ? (int32_t)(poll - now) : 0;
+  wait = (int32_t)UdRecoverWait(now, wait);
+  for (int i = 0; i < count; i++) {
+    int32_t due = UdComDueIn(UdDeviceAt(i));
+    if (due >= 0 && due < wait) wait = due;
+  }
+  return (DWORD)wait;
+}
+
+/* Ports whose sleep through a packet's bytes has ended read the rest. 1 when
+ * there was one. */
+static int WakeSleepers(int count) {
+  int any = 0;
+  for (int i = 0; i < count; i++) {
+    if (UdComDueIn(UdDeviceAt(i)) != 0) continue;
+    any = 1;
+    ArmDevice(i);
+  }
+  return any;
+}
+
 static void MainLoop(HANDLE *waits, int count) {
   int device[MAX_DEVICES];
   int open = BuildWaits(waits, device, count);
-  int rearm = -1; /* device whose wait is re-armed before the next wait */
+  ULONGLONG idleSince = GetTickCount64(); /* the focus poll waits for a quiet spell */
   while (!gDvrQuit) {
-    if (rearm >= 0) {
-      int i = rearm;
-      rearm = -1;
-      int armed = InitArmDevice(i);
-      if (armed == 1) {
-        if (NoteInput(i, DvrProcessInput(i)) == 0) rearm = i;
-        open = BuildWaits(waits, device, count);
-        continue;
-      }
-      if (armed < 0) NoteInput(i, -1);
-      open = BuildWaits(waits, device, count);
-    }
     if (UdRecoverWait(GetTickCount64(), 1) == 0) {
       TryLostDevices(count);
       open = BuildWaits(waits, device, count);
     }
-    DWORD timeout = (DWORD)UdRecoverWait(GetTickCount64(), FOCUS_POLL_MS);
+    DWORD timeout = WaitTimeout(count, idleSince);
     DWORD r = MsgWaitForMultipleObjects((DWORD)(1 + open), waits, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0) {
       DvrServeRequest();
     } else if (r > WAIT_OBJECT_0 && r <= WAIT_OBJECT_0 + (DWORD)open) {
       int i = device[r - WAIT_OBJECT_0 - 1];
       UiShowDevice(i); /* the device that wakes the loop is the one shown */
-      if (NoteInput(i, DvrProcessInput(i)))
-        open = BuildWaits(waits, device, count);
-      else
-        rearm = i;
+      if (NoteInput(i, DvrProcessInput(i)) == 0) ArmDevice(i);
     } else if (r == WAIT_TIMEOUT) {
-      UiFollowFocus(DvrFocusPoll()); /* the window follows the application in front */
+      if (WakeSleepers(count)) {
+        /* a device's input, not a quiet spell */
+      } else if (GetTickCount64() - idleSince >= FOCUS_POLL_MS) {
+        UiFollowFocus(DvrFocusPoll()); /* the window follows the application in front */
+        UiCatchUp();
+      } else {
+        continue; /* a lost device's try is due: the top of the loop makes it */
+      }
     } else {
       UiPump(); /* a message is waiting, or the wait failed */
     }
+    open = BuildWaits(waits, device, count);
+    idleSince = GetTickCount64();
   }
 }
 

@@ -24,8 +24,9 @@ void *UiSettingsWindow(void);
 /* 1 when w is one of the settings side's windows (the settings window or
  * its Axes dialog): working in them keeps the application's focus too. */
 int UiIsSettingsWindow(void *w);
-/* A focus lookup found h (null: none): the window shows h's device and
- * applies its UI mode (-1 without a handle); nothing changes when neither did. */
+/* A focus lookup found h (null: none): the window follows h's device (as
+ * UiShowDevice does) and applies its UI mode (-1 without a handle); nothing
+ * changes when neither did. */
 void UiFollowFocus(struct DvrHandle *h);
 
 #endif

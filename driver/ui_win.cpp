@@ -4,6 +4,7 @@
  * the focus routing and the motion filter, all on the driver's one thread. */
 #include <windows.h>
 #include <shellapi.h>
+#include <string.h>
 
 #include "deliver.h"
 #include "dvrfocus.h"
@@ -22,42 +23,60 @@ static HWND gWnd;
 static HINSTANCE gInst;
 static HICON gIcon;
 static UiDlg gDlg;
-static int gReady; /* the logic's state exists: messages may reach it */
+static int gReady;          /* the logic's state exists: messages may reach it */
+static ULONGLONG gCaughtUp; /* when the window last caught up with the current device */
+
+/* Even while the window is away, what it shows is never older than this
+ * (the focus poll's period): programs that read its controls see the
+ * current device. */
+#define CATCH_UP_MS 250
 
 /* ---- The view ------------------------------------------------------------ */
 
+/* The window's controls never change while it lives, and every GetDlgItem
+ * asks the window system for the dialog's children: look each up once. */
+enum { CONTROL_FIRST = IDC_HIDE, CONTROL_LAST = IDC_AXES };
+static HWND gControls[CONTROL_LAST - CONTROL_FIRST + 1];
+
+static HWND Control(int32_t id) {
+  if (id < CONTROL_FIRST || id > CONTROL_LAST) return GetDlgItem(gWnd, id);
+  HWND *c = &gControls[id - CONTROL_FIRST];
+  if (*c == NULL) *c = GetDlgItem(gWnd, id);
+  return *c;
+}
+
 static void SetText(void *, int32_t id, const char *text) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   if (c) SetWindowTextA(c, text);
 }
 
 static void SetCheck(void *, int32_t id, int32_t checked) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   if (c) SendMessageA(c, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 static int32_t GetCheck(void *, int32_t id) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 static void Enable(void *, int32_t id, int32_t enabled) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   if (c) EnableWindow(c, enabled ? TRUE : FALSE);
 }
 
 static void SetRange(void *, int32_t id, int32_t min, int32_t max) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   if (c) SetScrollRange(c, SB_CTL, min, max, FALSE);
 }
 
 static void SetPos(void *, int32_t id, int32_t pos, int32_t redraw) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   if (c) SetScrollPos(c, SB_CTL, pos, redraw ? TRUE : FALSE);
 }
 
 static int32_t GetPos(void *, int32_t id) {
-  HWND c = GetDlgItem(gWnd, id);
+  HWND c = Control(id);
   return c ? GetScrollPos(c, SB_CTL) : UI_SCROLL_MIDDLE;
 }
 
@@ -192,6 +211,7 @@ static INT_PTR CALLBACK SettingsProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_NCDESTROY:
       gWnd = NULL;
+      memset(gControls, 0, sizeof gControls);
       gReady = 0;
       return FALSE;
   }
@@ -227,13 +247,21 @@ void UiPump(void) {
   }
 }
 
+void UiCatchUp(void) {
+  if (!gReady) return;
+  UiDlgCatchUp(&gDlg);
+  gCaughtUp = GetTickCount64();
+}
+
 void UiShowDevice(int index) {
-  if (gReady) UiDlgShowDevice(&gDlg, index);
+  if (!gReady) return;
+  UiDlgFollowDevice(&gDlg, index);
+  if (gDlg.pending >= 0 && GetTickCount64() - gCaughtUp >= CATCH_UP_MS) UiCatchUp();
 }
 
 void UiFollowFocus(struct DvrHandle *h) {
   if (!gReady) return;
-  if (h) UiDlgShowDevice(&gDlg, h->device->index);
+  if (h) UiDlgFollowDevice(&gDlg, h->device->index);
   UiDlgNoteHandle(&gDlg, h);
   UiDlgApplyMode(&gDlg, h ? (uint32_t)h->uiMode : (uint32_t)GI_UI_ALL);
 }

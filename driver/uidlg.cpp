@@ -106,6 +106,7 @@ void UiDlgInit(UiDlg *d, const UiView *view, void *ctx) {
   d->stayOnTop = 0;
   d->panelShown = 0;
   d->device = -1;
+  d->pending = -1;
   d->panelHidden = 1;
   d->uiMode = 0;
   view->setCheck(ctx, IDC_STAY_ON_TOP, 0);
@@ -115,8 +116,23 @@ void UiDlgInit(UiDlg *d, const UiView *view, void *ctx) {
   PutAway(d);
 }
 
+void UiDlgFollowDevice(UiDlg *d, int32_t index) {
+  if (index < 0 || index >= UdDeviceCount()) return;
+  if (d->panelShown) {
+    UiDlgShowDevice(d, index);
+    return;
+  }
+  d->pending = index == d->device ? -1 : index;
+}
+
+void UiDlgCatchUp(UiDlg *d) {
+  if (d->pending >= 0) UiDlgShowDevice(d, d->pending);
+}
+
 void UiDlgShowDevice(UiDlg *d, int32_t index) {
-  if (index == d->device || index < 0 || index >= UdDeviceCount()) return;
+  if (index < 0 || index >= UdDeviceCount()) return;
+  d->pending = -1;
+  if (index == d->device) return;
   UdDevice *old = Current(d);
   if (old) {
     old->translation = d->view->getCheck(d->ctx, IDC_TRANSLATION);
@@ -152,6 +168,7 @@ static void EnableGroup(UiDlg *d, const int32_t *ids, size_t n, int32_t on) {
 
 void UiDlgApplyMode(UiDlg *d, uint32_t mode) {
   if (mode == d->uiMode) return;
+  UiDlgCatchUp(d);
   d->uiMode = mode;
   EnableGroup(d, kFilterControls, 3, (mode & GI_UI_FILTERS) != 0);
   EnableGroup(d, kUiButtonControls, UI_NUM_BUTTON_CONTROLS, (mode & GI_UI_FUNCTIONS) != 0);
@@ -173,6 +190,7 @@ void UiDlgApplyMode(UiDlg *d, uint32_t mode) {
 }
 
 void UiDlgToggle(UiDlg *d) {
+  UiDlgCatchUp(d);
   if (!d->panelShown) {
     d->panelShown = 1;
     d->panelHidden = 0;
@@ -185,6 +203,7 @@ void UiDlgToggle(UiDlg *d) {
 }
 
 void UiDlgRestored(UiDlg *d) {
+  UiDlgCatchUp(d);
   d->panelShown = 1;
   d->panelHidden = 0;
   d->view->setTopmost(d->ctx, d->stayOnTop);

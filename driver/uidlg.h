@@ -73,6 +73,7 @@ typedef struct UiDlg {
   int32_t panelHidden; /* put away by the user or at start: it never comes up on its own */
   int32_t stayOnTop;
   int32_t device;                         /* the device shown, -1 before the first */
+  int32_t pending;                        /* the device to show at the next catch-up, or -1 */
   const struct DvrHandle *handle;         /* the focus handle last noted */
   uint32_t uiMode;                        /* 0 before the first update */
   UiLabel labels[UI_NUM_BUTTON_CONTROLS]; /* what each button control shows */
@@ -102,6 +103,16 @@ void UiDlgInit(UiDlg *d, const UiView *view, void *ctx);
 /* Stores the shown settings into the current device's record and shows
  * device index; nothing when it is already shown or not configured. */
 void UiDlgShowDevice(UiDlg *d, int32_t index);
+/* The device that woke the driver or has the focus. While the window is up it
+ * is shown at once; while it is away nobody sees its controls, so showing it
+ * waits for UiDlgCatchUp or for the window coming up: at full line rate the
+ * devices take turns hundreds of times a second, and every switch redraws a
+ * dozen controls. Commands and the scroll bar act on the device the window
+ * shows (the one whose settings the user clicked), never on one still
+ * waiting to be shown. */
+void UiDlgFollowDevice(UiDlg *d, int32_t index);
+/* Shows the device that UiDlgFollowDevice left waiting, if any. */
+void UiDlgCatchUp(UiDlg *d);
 void UiDlgNoteHandle(UiDlg *d, const struct DvrHandle *h);
 /* Enables the control groups of mode's bits; brings the window up or puts it
  * away as the mode and the user's choices say. */

@@ -13,8 +13,13 @@ int UiCreate(void *instance);
  * window's keyboard handling or its procedure. A WM_QUIT ends the driver. */
 void UiPump(void);
 
-/* Shows device index's settings (nothing when it is already shown). */
+/* Makes device index the one whose settings the window shows (nothing when
+ * it already is). While the window is away its controls follow within
+ * 250 ms, or at the next UiCatchUp. */
 void UiShowDevice(int index);
+
+/* The loop is quiet: the window's controls show the current device. */
+void UiCatchUp(void);
 
 void UiDestroy(void);
 

@@ -271,7 +271,10 @@ _gyx_up() {
   # the server and the services inherit the first Wine process's stdout, and any
   # pipe reading it (ctest, "wine x | tr") waits for them until its time-out.
   # (Starting a second server while one runs for this prefix is refused and harmless.)
-  setsid wineserver -p >>"$GYX_RUN_DIR/wineserver.log" 2>&1 </dev/null
+  # GYX_WINESERVER_DEBUG=-d1 makes it log every server request into that file
+  # (bench/requests.py counts them per packet).
+  # shellcheck disable=SC2086
+  setsid wineserver -p ${GYX_WINESERVER_DEBUG:-} >>"$GYX_RUN_DIR/wineserver.log" 2>&1 </dev/null
   # The first Wine process of a session runs "wineboot --init", which starts the
   # services (and updates the prefix only when wine.inf changed); this one runs it
   # with its output in the log. ("wineboot -u" would re-install wine.inf every

@@ -25,9 +25,14 @@ int32_t UdComWinWrite(UdDevice *dev, const uint8_t *bytes, int32_t count);
 void *UdComReadEvent(UdDevice *dev);
 
 /* Arms the wake-up of an open port: 1 when input is already waiting (process
- * it, then arm again), 0 when a wake-up is pending on the read event (also
- * when the port is not open), -1 (logged) when the port cannot be armed. */
+ * it, then arm again), 0 when a wake-up is pending on the read event or the
+ * port sleeps through a packet's bytes (UdComDueIn; also when the port is not
+ * open), -1 (logged) when the port cannot be armed. */
 int32_t UdComArm(UdDevice *dev);
+
+/* Milliseconds until the port's sleep ends and UdComArm must be called again
+ * (0: now), or -1 when it does not sleep. */
+int32_t UdComDueIn(UdDevice *dev);
 
 #ifdef __cplusplus
 }

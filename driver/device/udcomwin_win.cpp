@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "udcomwin.h"
+#include "udpace.h"
 #include "udsystem.h"
 
 /* One OVERLAPPED per kind of operation, so that no two operations are ever
@@ -26,7 +27,15 @@
  * complete it when they are all there, so a packet wakes the loop about
  * twice instead of once per byte, and a packet cut short costs at most the
  * time-out. A sized read that times out empty goes back to the first kind,
- * so a silent device never wakes the loop. A pending read keeps writing into
+ * so a silent device never wakes the loop.
+ *
+ * Wine completes a pending read through the server once per byte that
+ * arrives (a signal and two server calls each), however many bytes it asks
+ * for. So when a packet still wants more than a few bytes, the port first
+ * sleeps through the line time of all but the last of them (udpace.h): no
+ * read is pending meanwhile, the main loop waits until UdComDueIn says, and
+ * only then starts the sized read, which finds most bytes already there and
+ * ends with the last one. A pending read keeps writing into
  * the buffer it was given, so that buffer lives here, in the device record,
  * and its bytes are handed out by the next UdComWinRead. */
 struct ComPort {
@@ -44,6 +53,7 @@ struct ComPort {
   int32_t sized;     /* time-outs in force: 1 sized reads, 0 whatever is waiting */
   int32_t sizedIdle; /* the last sized read timed out with nothing */
   int32_t armed;     /* the main loop starts the reads from now on (UdComArm) */
+  int64_t dueUs;     /* a sleep through a packet's bytes ends then (NowUs); 0 none */
   uint8_t readBuf[256];
   OVERLAPPED writeOv;
   int32_t writePending;
@@ -59,6 +69,16 @@ enum {
   WRITE_WAIT_MS = 2000, /* longest wait for the previous write: 256 bytes take ~270 ms */
   DRAIN_WAIT_MS = 1000  /* longest wait for cancelled operations at close */
 };
+
+/* A clock fine enough for byte times (the tick count moves in 16 ms steps). */
+static int64_t NowUs(void) {
+  static LARGE_INTEGER freq;
+  if (freq.QuadPart == 0) QueryPerformanceFrequency(&freq);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return (int64_t)(now.QuadPart / freq.QuadPart * 1000000 +
+                   now.QuadPart % freq.QuadPart * 1000000 / freq.QuadPart);
+}
 
 /* The port state is created in place by UdComWinOpen; zero bytes (a record
  * never opened, or closed) read as "not open". */
@@ -218,6 +238,15 @@ static int CollectRead(ComPort *cp) {
   return 1;
 }
 
+/* Bytes waiting in the port's input queue (0 when it cannot say). Wine
+ * answers this in the calling process, without a server call. */
+static int32_t Queued(ComPort *cp) {
+  DWORD errors = 0;
+  COMSTAT stat;
+  if (!ClearCommError(cp->port, &errors, &stat)) return 0;
+  return stat.cbInQue > 0x7FFFFFFF ? 0x7FFFFFFF : (int32_t)stat.cbInQue;
+}
+
 /* Puts the time-outs of the wanted kind of read in force: 0, or -1. */
 static int UseReadKind(ComPort *cp, int32_t sized) {
   if (cp->sized == sized) return 0;
@@ -280,6 +309,12 @@ void *UdComReadEvent(UdDevice *dev) {
   return PortOf(dev)->readEvent;
 }
 
+int32_t UdComDueIn(UdDevice *dev) {
+  if (dev == NULL || !PortOf(dev)->open || PortOf(dev)->dueUs == 0) return -1;
+  int64_t left = PortOf(dev)->dueUs - NowUs();
+  return left <= 0 ? 0 : (int32_t)((left + 999) / 1000);
+}
+
 int32_t UdComArm(UdDevice *dev) {
   if (dev == NULL || !PortOf(dev)->open) {
     UD_FAIL(UD_BAD_ARGUMENT);
@@ -293,8 +328,28 @@ int32_t UdComArm(UdDevice *dev) {
     CollectWait(cp);
     return 1;
   }
+  int32_t slept = 0;
+  if (cp->dueUs != 0) {
+    if (NowUs() < cp->dueUs) return 0;
+    cp->dueUs = 0;
+    slept = 1;
+  }
   cp->armed = 1;
   int32_t want = cp->sizedIdle ? 0 : UdBytesWanted(dev);
+  int32_t queued = Queued(cp);
+  if (!slept && want > queued) {
+    int32_t sleepUs = UdPaceMicros(dev->model, want - queued);
+    if (sleepUs > 0) {
+      cp->dueUs = NowUs() + sleepUs;
+      return 0;
+    }
+  }
+  /* Between the packets of a busy device the sized kind stays in force (each
+   * change of the time-outs costs Wine two server calls): the next packet's
+   * first byte is a sized read too. One that times out empty marks the device
+   * idle, and it waits in the first kind. Whatever is queued is read at once. */
+  if (want == 0 && cp->sized && !cp->sizedIdle) want = 1;
+  if (want > 0 && queued > want) want = queued;
   /* When the time-outs cannot be changed, the kind in force stays. */
   if (UseReadKind(cp, want > 0) != 0) want = cp->sized ? (want > 0 ? want : 1) : 0;
   int started = StartRead(cp, want > 0 ? want : (int32_t)sizeof cp->readBuf);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -510,6 +511,102 @@ TEST_F(UiDlgTest, StayOnTopHelpAndUnknownCommands) {
   EXPECT_EQ(view.helps, 1);
   for (int32_t id : {1, 2, IDC_DEVICE, IDC_APPLICATION, 1020, 9999})
     EXPECT_EQ(UiDlgCommand(&dlg, id), 0) << id;
+}
+
+}  // namespace
+
+namespace {
+
+// While the window is away, the devices that wake the driver in turn leave
+// its controls alone until it catches up; then it shows the last of them,
+// having stored the controls into the device they showed.
+TEST_F(UiDlgTest, AwayTheWindowCatchesUpWithTheLastDeviceOnly) {
+  Check(IDC_SINGLE_AXIS, 1);  // device 0's setting, on the window and in its record
+  view.textSets.clear();
+  for (int round = 0; round < 50; round++) {
+    UiDlgFollowDevice(&dlg, round % 2);
+    UiDlgFollowDevice(&dlg, 1 - round % 2);
+  }
+  UiDlgFollowDevice(&dlg, 1);
+  EXPECT_TRUE(view.textSets.empty()) << "a control changed while nobody could see it";
+  EXPECT_EQ(view.text[IDC_DEVICE], "COM1: Quorvanel 2200");
+  EXPECT_EQ(dlg.device, 0);
+
+  // The user's own device again: nothing waits any more.
+  UiDlgFollowDevice(&dlg, 0);
+  UiDlgCatchUp(&dlg);
+  EXPECT_TRUE(view.textSets.empty());
+
+  UiDlgFollowDevice(&dlg, 1);
+  UiDlgCatchUp(&dlg);
+  EXPECT_EQ(dlg.device, 1);
+  EXPECT_EQ(view.text[IDC_DEVICE], "COM2: Quorvanel 3200");
+  EXPECT_EQ(view.textSets[IDC_DEVICE], 1);
+  EXPECT_EQ(view.checked[IDC_SINGLE_AXIS], 0);
+  EXPECT_EQ(Dev(0)->singleAxis, 1);
+  UiDlgCatchUp(&dlg);  // nothing left to catch up with
+  EXPECT_EQ(view.textSets[IDC_DEVICE], 1);
+
+  // Out of range: ignored, and what waited still waits.
+  UiDlgFollowDevice(&dlg, 0);
+  for (int32_t i : {-1, 2, 9}) UiDlgFollowDevice(&dlg, i);
+  UiDlgCatchUp(&dlg);
+  EXPECT_EQ(dlg.device, 0);
+}
+
+// Up, the window shows every device the moment it wakes the driver.
+TEST_F(UiDlgTest, UpTheWindowFollowsAtOnce) {
+  UiDlgNoteHandle(&dlg, &app);
+  UiDlgToggle(&dlg);
+  ASSERT_EQ(dlg.panelShown, 1);
+  UiDlgFollowDevice(&dlg, 1);
+  EXPECT_EQ(view.text[IDC_DEVICE], "COM2: Quorvanel 3200");
+  UiDlgFollowDevice(&dlg, 0);
+  EXPECT_EQ(view.text[IDC_DEVICE], "COM1: Quorvanel 2200");
+}
+
+// Bringing the window up catches up first, so it comes up showing the
+// current device; a command or the scroll bar acts on the device the window
+// shows, whose settings the user clicked, and leaves the other one alone.
+TEST_F(UiDlgTest, BringingUpCatchesUpAndCommandsActOnTheDeviceShown) {
+  struct {
+    const char *what;
+    std::function<void()> act;
+  } ups[] = {
+      {"toggle", [this] { UiDlgToggle(&dlg); }},
+      {"restore", [this] { UiDlgRestored(&dlg); }},
+      {"mode",
+       [this] {
+         dlg.panelHidden = 0;
+         dlg.uiMode = 0;
+         UiDlgNoteHandle(&dlg, &app);
+         UiDlgApplyMode(&dlg, 0x2F);
+       }},
+  };
+  for (auto &c : ups) {
+    SCOPED_TRACE(c.what);
+    UiDlgShowDevice(&dlg, 0);
+    dlg.panelShown = 0;
+    UiDlgFollowDevice(&dlg, 1);
+    ASSERT_EQ(view.text[IDC_DEVICE], "COM1: Quorvanel 2200");
+    c.act();
+    EXPECT_EQ(dlg.device, 1);
+    EXPECT_EQ(view.text[IDC_DEVICE], "COM2: Quorvanel 3200");
+  }
+
+  UiDlgShowDevice(&dlg, 0);
+  dlg.panelShown = 0;
+  UiDlgFollowDevice(&dlg, 1);
+  Check(IDC_TRANSLATION, 0);
+  UiDlgScroll(&dlg, UI_SB_LINERIGHT, 0);
+  EXPECT_EQ(Dev(0)->translation, 0);
+  EXPECT_EQ(Dev(0)->sensitivity, 2.0f);
+  UiDlgCatchUp(&dlg);
+  EXPECT_EQ(Dev(0)->translation, 0) << "kept when the window moved on";
+  EXPECT_EQ(Dev(1)->translation, 1);
+  EXPECT_EQ(Dev(1)->sensitivity, 1.0f);
+  EXPECT_EQ(view.checked[IDC_TRANSLATION], 1);
+  EXPECT_EQ(view.scrollPos, 4);
 }
 
 }  // namespace

@@ -47,8 +47,9 @@ class DeviceSerial : public GyxWineTest {
   }
   std::string Ask(const char *line) { return GyxSimAsk(&sim_, line); }
 
-  // The driver's loop for one device: arm, wait on the read event, read up to
-  // 256 bytes, parse, until `want` events came or timeoutMs passed.
+  // The driver's loop for one device: arm, wait on the read event (or for the
+  // end of the port's sleep), read up to 256 bytes, parse, until `want`
+  // events came or timeoutMs passed.
   std::vector<GiEvent> Pump(UdDevice *dev, size_t want, unsigned long timeoutMs) {
     std::vector<GiEvent> events;
     HANDLE readEvent = (HANDLE)UdComReadEvent(dev);
@@ -56,8 +57,13 @@ class DeviceSerial : public GyxWineTest {
     const unsigned long long deadline = GyxNowMs() + timeoutMs;
     while (events.size() < want && GyxNowMs() < deadline) {
       if (UdComArm(dev) != 1) {
+        // The port may sleep through a packet's bytes: wait until it says.
         DWORD left = (DWORD)(deadline - GyxNowMs());
-        if (WaitForSingleObject(readEvent, left) != WAIT_OBJECT_0) break;
+        int32_t due = UdComDueIn(dev);
+        DWORD wait = due >= 0 && (DWORD)due < left ? (DWORD)due : left;
+        DWORD r = WaitForSingleObject(readEvent, wait);
+        if (r == WAIT_TIMEOUT && due >= 0) continue;
+        if (r != WAIT_OBJECT_0) break;
       }
       uint8_t bytes[256];
       int32_t n = UdComRead(dev, bytes, sizeof bytes);
