@@ -259,11 +259,14 @@ def render(r, info, args):
         t.add(5, "each of the four clients taking the events", "% of a core",
               runs_stats(r.get("driver_work_app_cpu", [])), digits=1, spread=True)
         bytes_per_s = 4 * 960.0
-        notes.append("At work: four ports at 9600 baud bring %s bytes/s, a byte at a time; the driver is woken "
-                     "about twice per packet (its first byte, then a read sized to the rest): %s us of driver CPU "
-                     "and %s us of wineserver CPU per packet delivered (medians). Each wake-up is the read's "
-                     "completion, its result, the next read and a change of time-outs, each a wineserver round "
-                     "trip, and each event a PostMessage and a foreground look."
+        notes.append("At work: four ports at 9600 baud bring %s bytes/s, a byte at a time. Per packet the driver "
+                     "wakes for its first byte, sleeps through the line time of all but the last two of the rest "
+                     "(no read pending, so Wine has nothing to complete byte by byte) and then reads the rest "
+                     "with one read that ends with the last byte: %s us of driver CPU and %s us of wineserver CPU "
+                     "per packet delivered (medians). Each read is a wineserver call for the port's time-outs, "
+                     "one to start it and one completion signalled to the driver's thread; each wake-up a "
+                     "queue-mask change and the wait; each event a PostMessage and a foreground look "
+                     "(bench/requests.sh counts them)."
                      % (num(bytes_per_s), num(work[1] / 100.0 * 1e6 / rate, 1) if rate else "-",
                         num(ws[1] / 100.0 * 1e6 / rate, 1) if ws and rate else "-"))
 

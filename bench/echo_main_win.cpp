@@ -30,12 +30,21 @@
  * 1 completed (n filled), 0 stopped, -1 failed. */
 static int Finish(HANDLE port, OVERLAPPED *ov, DWORD *n) {
   HANDLE waits[2] = {ov->hEvent, (HANDLE)BenchStopEvent()};
-  DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (r != WAIT_OBJECT_0) {
-    CancelIo(port);
-    return 0;
+  for (;;) {
+    DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (r != WAIT_OBJECT_0) {
+      CancelIo(port);
+      return 0;
+    }
+    if (GetOverlappedResult(port, ov, n, FALSE)) return 1;
+    if (GetLastError() != ERROR_IO_INCOMPLETE) return -1;
+    /* Wine has been seen to signal a comm-event wait's event before the wait
+     * completed (error 996 here, once in many runs): wait for the completion
+     * itself. Reset first, then look, so that a completion in between is not
+     * lost. */
+    ResetEvent(ov->hEvent);
+    if (HasOverlappedIoCompleted(ov)) SetEvent(ov->hEvent);
   }
-  return GetOverlappedResult(port, ov, n, FALSE) ? 1 : -1;
 }
 
 int main(int argc, char **argv) {

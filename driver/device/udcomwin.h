@@ -19,9 +19,10 @@ int32_t UdComWinClose(UdDevice *dev);
 int32_t UdComWinRead(UdDevice *dev, uint8_t *buf, int32_t max);
 int32_t UdComWinWrite(UdDevice *dev, const uint8_t *bytes, int32_t count);
 
-/* The device's read event (a manual-reset event HANDLE) for the main loop's
+/* The device's read event (an auto-reset event HANDLE) for the main loop's
  * wait, or null while the port is closed. It is signalled when input may be
- * waiting: a comm-event wait or a pending read completed. */
+ * waiting: a comm-event wait or a pending read completed; the wait that sees
+ * the signal takes it. */
 void *UdComReadEvent(UdDevice *dev);
 
 /* Arms the wake-up of an open port: 1 when input is already waiting (process

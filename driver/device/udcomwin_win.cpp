@@ -41,7 +41,7 @@
 struct ComPort {
   int32_t open;
   HANDLE port;
-  HANDLE readEvent;  /* manual reset: wait and read completions */
+  HANDLE readEvent;  /* auto reset: the main loop's wait takes each completion's signal */
   HANDLE writeEvent; /* manual reset: write completions */
   OVERLAPPED waitOv;
   DWORD waitMask;
@@ -136,7 +136,7 @@ int32_t UdComWinOpen(UdDevice *dev) {
     line = __LINE__;
     goto fail;
   }
-  readEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
+  readEvent = CreateEventA(NULL, FALSE, FALSE, NULL);
   writeEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
   if (readEvent == NULL || writeEvent == NULL) {
     line = __LINE__;
@@ -289,8 +289,6 @@ static int32_t TakeBuffered(ComPort *cp, uint8_t *buf, int32_t max) {
 int32_t UdComWinRead(UdDevice *dev, uint8_t *buf, int32_t max) {
   if (dev == NULL || buf == NULL || max < 0 || !PortOf(dev)->open) return UD_FAIL(-1);
   ComPort *cp = PortOf(dev);
-  /* Reset first: a completion after this point signals again. */
-  ResetEvent(cp->readEvent);
   CollectWait(cp);
   int collected = CollectRead(cp);
   if (collected == 0) return 0; /* still pending: its bytes come with a later call */
@@ -322,9 +320,16 @@ int32_t UdComArm(UdDevice *dev) {
   }
   ComPort *cp = PortOf(dev);
   if (cp->readHave > 0) return 1;
-  if (cp->readPending) return HasOverlappedIoCompleted(&cp->readOv) ? 1 : 0;
+  /* A completion found here, not by the loop's wait, leaves its signal
+   * behind: take it, or the loop wakes once more for nothing. */
+  if (cp->readPending) {
+    if (!HasOverlappedIoCompleted(&cp->readOv)) return 0;
+    ResetEvent(cp->readEvent);
+    return 1;
+  }
   if (cp->waitPending) {
     if (!HasOverlappedIoCompleted(&cp->waitOv)) return 0;
+    ResetEvent(cp->readEvent);
     CollectWait(cp);
     return 1;
   }
