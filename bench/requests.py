@@ -10,6 +10,8 @@ threads made while the load ran, by request name:
   burst    one unpaced simulator, one client in front holding the grab (the
            pipeline row); per packet
   request  one client timing GiGetDeviceInfo (the request row); per request
+  post     the bare PostMessage -> GetMessage pair (the pipeline's baseline),
+           no driver; per message
 
 The logging slows wineserver down, so times and CPU of such a run mean
 nothing; the counts do not depend on them.
@@ -76,17 +78,35 @@ UNIT = "packet"
 def main():
     global UNIT
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    ap.add_argument("--load", choices=("work", "burst", "request"), default="work")
+    ap.add_argument("--load", choices=("work", "burst", "request", "post"), default="work")
     ap.add_argument("--seconds", type=float, default=3.0, help="work: length of the traced load")
     ap.add_argument("--packets", type=int, default=1000, help="burst: packets")
     ap.add_argument("--requests", type=int, default=500, help="request: timed requests")
+    ap.add_argument("--messages", type=int, default=5000, help="post: messages")
     ap.add_argument("--top", type=int, default=14, help="request names listed per side")
     a = ap.parse_args()
 
     log = os.path.join(os.environ["GYX_RUN_DIR"], "wineserver.log")
     run = Run(argparse.Namespace())
     apps = []
-    if a.load == "work":
+    sims = {}
+    if a.load == "post":
+        UNIT = "message"
+        recv = run.start("gyxbench_post", ["recv"])
+        hwnd = recv.expect("hwnd=")["hwnd"]
+        sender = run.start("gyxbench_post", ["send", hwnd, a.messages], "post-send")
+        recv.expect("round", 60)  # the first round warms up, as in bench.py
+        sender.expect("posted", 60)
+        sender.stop()
+        sender = run.start("gyxbench_post", ["send", hwnd, a.messages], "post-send")
+        time.sleep(0.3)  # its start-up, before the posting begins
+        start = os.path.getsize(log)
+        recv.expect("round", 60)
+        end = os.path.getsize(log)
+        sender.expect("posted", 60)
+        apps = [sender, recv]
+        units = a.messages
+    elif a.load == "work":
         sims = {com: Sim(run.sim_program, run.run_dir, com) for com in (1, 2, 3, 4)}
         run.start_driver(sims)
         apps = [run.start("gyxbench_app", ["idle", "--device", k, "--grab", 1, "--front", int(k == 3)], "work")
@@ -134,6 +154,18 @@ def main():
     pids = [x.pid for x in apps]
     for x in apps:
         x.stop()
+    if a.load == "post":
+        whole = open(log, "rb").read().decode("latin1")
+        owner, per = threads_of(whole), count(whole[start:end])
+        senders = [t for t, p in owner.items() if p == pids[0]]
+        receivers = [t for t, p in owner.items() if p == pids[1]]
+        # The posting began before the count did: every message the receiver
+        # took in the window is one get_message.
+        units = max(1, sum(per[t]["get_message"] for t in receivers))
+        print("load post: %d messages taken while counted\n" % units)
+        report("sender", per, senders, units, a.top)
+        report("receiver", per, receivers, units, a.top)
+        return 0
     run.stop_driver()
     for s in sims.values():
         s.stop()
