@@ -109,7 +109,7 @@ TEST_F(DeviceRecover, VanishedDeviceComesBackUnderTheSameHandle) {
     // COM1's events wait meanwhile (the 2200's pause before its set-up), but
     // none is lost.
     unsigned long long took = 0;
-    EXPECT_TRUE(Arrives(1, first, &took, 3000)) << "COM1 while COM2 comes back";
+    EXPECT_TRUE(Arrives(1, first, &took, 3000)) << "COM1 while COM2 comes back; driver log:\n" << DriverLog();
     slowest = std::max(slowest, took);
     init = Sim(2, "init");
     if (init.find("inits=1") != std::string::npos) {

@@ -93,9 +93,14 @@ bool LaunchShell(const std::string &script) {
                       nullptr, nullptr, &si, &pi)) {
     return false;
   }
-  // Should a later Wine hand out handles, they are not needed.
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  // Wine leaves the thread handle of an ELF start holding garbage (seen:
+  // 0x140012, 0x172a) and the process handle null. Closing that garbage closed
+  // whatever live handle had the same value, now and then a simulator's
+  // control socket. Only a real process's handles are closed.
+  if (pi.hProcess) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
   return true;
 }
 
