@@ -120,6 +120,10 @@ static void MainLoop(HANDLE *waits, int count) {
       TryLostDevices(count);
       open = BuildWaits(waits, device, count);
     }
+    /* A sleep that has ended is read now, not only when the wait times out:
+     * while other devices, requests or messages keep the wait busy, its
+     * packet would otherwise wait behind them. */
+    if (WakeSleepers(count)) open = BuildWaits(waits, device, count);
     DWORD timeout = WaitTimeout(count, idleSince);
     DWORD r = MsgWaitForMultipleObjects((DWORD)(1 + open), waits, FALSE, timeout, QS_ALLINPUT);
     if (r == WAIT_OBJECT_0) {
