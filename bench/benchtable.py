@@ -87,7 +87,7 @@ def render(r, info, args):
                   "from it" % name, "us", added)
     modes = (("rxflag", "event character CR and WaitCommEvent(EV_RXFLAG), then ReadFile"),
              ("interval", "ReadFile ended by a 5 ms read interval time-out"),
-             ("sized", "reads sized to the packet (the driver's): any byte, then the other 15"))
+             ("sized", "reads sized to the packet: any byte, then the other 15 (the driver sleeps through 13 of them first)"))
     for key, label in (("echoread", "pending ReadFile per byte"),) + modes:
         samples = r.get(key + "_us") if key != "echoread" else None
         if key != "echoread":

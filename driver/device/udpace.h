@@ -1,7 +1,7 @@
 /* udpace.h — how long a packet's remaining bytes take on the line, so that a
  * port can sleep through most of them instead of taking one completion per
- * byte. The serial layer (udcomwin_win.cpp) and the driver's main loop use
- * it; it only does arithmetic on the model's line settings. */
+ * byte. The serial layer (udcomwin_win.cpp) uses it; it only does arithmetic
+ * on the model's line settings. */
 #ifndef GYX_UDPACE_H
 #define GYX_UDPACE_H
 
