@@ -59,24 +59,20 @@ def count(text):
     return per
 
 
-def report(title, per, tids, units, top):
+def report(title, per, tids, units, unit, top):
     both = collections.Counter()
     for t in tids:
         both.update(per.get(t, {}))
     total = sum(n for k, n in both.items() if k != "*signal*")
-    print("%s: %d server requests, %.1f per %s" % (title, total, total / units, UNIT))
-    print("| request | per %s |" % UNIT)
+    print("%s: %d server requests, %.1f per %s" % (title, total, total / units, unit))
+    print("| request | per %s |" % unit)
     print("|---|---:|")
     for name, n in both.most_common(top):
         print("| %s | %.2f |" % (name, n / units))
     print()
 
 
-UNIT = "packet"
-
-
 def main():
-    global UNIT
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--load", choices=("work", "burst", "request", "post"), default="work")
     ap.add_argument("--seconds", type=float, default=3.0, help="work: length of the traced load")
@@ -90,8 +86,9 @@ def main():
     run = Run(argparse.Namespace())
     apps = []
     sims = {}
+    unit = "packet"
     if a.load == "post":
-        UNIT = "message"
+        unit = "message"
         recv = run.start("gyxbench_post", ["recv"])
         hwnd = recv.expect("hwnd=")["hwnd"]
         sender = run.start("gyxbench_post", ["send", hwnd, a.messages], "post-send")
@@ -136,7 +133,7 @@ def main():
         sims[1].ask("release 1")
         units = a.packets
     else:
-        UNIT = "request"
+        unit = "request"
         sims = {1: Sim(run.sim_program, run.run_dir, 1)}
         run.start_driver(sims)
         out = os.path.join(run.logs, "requests-trace.txt")
@@ -163,8 +160,8 @@ def main():
         # took in the window is one get_message.
         units = max(1, sum(per[t]["get_message"] for t in receivers))
         print("load post: %d messages taken while counted\n" % units)
-        report("sender", per, senders, units, a.top)
-        report("receiver", per, receivers, units, a.top)
+        report("sender", per, senders, units, unit, a.top)
+        report("receiver", per, receivers, units, unit, a.top)
         return 0
     run.stop_driver()
     for s in sims.values():
@@ -180,9 +177,9 @@ def main():
     if not driver:
         print("requests: the driver's threads were not found in the server's log", file=sys.stderr)
         return 1
-    print("load %s: %d %ss\n" % (a.load, units, UNIT))
-    report("driver", per, driver, units, a.top)
-    report("application%s" % ("s" if len(pids) > 1 else ""), per, clients, units, a.top)
+    print("load %s: %d %ss\n" % (a.load, units, unit))
+    report("driver", per, driver, units, unit, a.top)
+    report("application%s" % ("s" if len(pids) > 1 else ""), per, clients, units, unit, a.top)
     return 0
 
 

@@ -74,13 +74,7 @@ static int WaitSignal(DWORD ms) {
 
 int AppMmapPeekEvent(QueueLink *link, uint16_t *sequence, int32_t *type) {
   if (!g.block || !link || DriverGone()) return -1;
-  int32_t size = (int32_t)(link->ringEnd - link->ringStart);
-  int32_t got = 0;
-  if (RingPeekRecord(link->ringStart, size, *link->readOffset, *link->writeOffset, sequence, type,
-                     (int32_t)sizeof *type, &got) != 0 ||
-      got != (int32_t)sizeof *type)
-    return -1;
-  return 0;
+  return QueueLinkPeekType(link, sequence, type);
 }
 
 int AppMmapDriverChanged(void) {

@@ -103,6 +103,10 @@ int ChannelFail(int32_t *lastStatus, const char *file, int line, int status);
 /* Points a link's fields into a mapped EventQueue view. */
 void QueueLinkSetView(QueueLink *link, uint8_t *view, int32_t ringSize);
 
+/* The sequence number and type of the oldest unread record in the link's
+ * ring, without reading it: 0, or -1 when the ring holds no whole record. */
+int QueueLinkPeekType(const QueueLink *link, uint16_t *sequence, int32_t *type);
+
 /* lParam of a notice: bits 0..15 sequence, 16..23 kind. */
 static inline uint32_t NoticeParam(uint32_t kind, uint32_t seq) {
   return ((kind & 0xFFu) << 16) | (seq & 0xFFFFu);
